@@ -1,0 +1,106 @@
+#include "Launcher.h"
+
+#include "ListMode.h"
+
+#include <algorithm>
+#include <iostream>
+#include <optional>
+
+namespace cli {
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+std::optional<Args::const_iterator> find(const Args& args, const char* word) {
+    auto it = std::find(args.begin(), args.end(), word);
+    if (it == args.end()) {
+        return std::nullopt;
+    }
+    return it;
+}
+
+// The mode word followed by exactly one operand; a trailing word is skipped.
+std::optional<std::string> operandAfter(const Args& args, const char* word) {
+    auto it = find(args, word);
+    if (!it || std::next(*it) == args.end()) {
+        return std::nullopt;
+    }
+    return *std::next(*it);
+}
+
+bool contains(const Args& args, const char* word) {
+    return find(args, word).has_value();
+}
+
+} // namespace
+
+Invocation Launcher::decide(const std::vector<std::string>& arguments) {
+    using Mode = Invocation::Mode;
+    if (auto it = find(arguments, "--suggest")) {
+        return {Mode::suggest, Args(std::next(*it), arguments.end())};
+    }
+    if (auto folder = operandAfter(arguments, "--tidy")) {
+        return {Mode::tidy, {*folder}};
+    }
+    if (auto folder = operandAfter(arguments, "--list")) {
+        return {Mode::list, {*folder}};
+    }
+    if (contains(arguments, "--bench")) {
+        return {Mode::bench, {}};
+    }
+    if (auto folder = operandAfter(arguments, "--snapshot")) {
+        return {Mode::snapshot, {*folder}};
+    }
+    if (contains(arguments, "--help") || contains(arguments, "-h")) {
+        return {Mode::help, {}};
+    }
+    if (contains(arguments, "--version")) {
+        return {Mode::version, {}};
+    }
+    return {Mode::application, {}};
+}
+
+std::string Launcher::usage() {
+    return "Usage: quillmark [MODE]\n"
+           "Gives screenshots and other images with vague names short, specific names.\n"
+           "\n"
+           "Modes:\n"
+           "  --list FOLDER       show the images of FOLDER that have vague names\n"
+           "  --suggest FILE...   print the name each file would get, renaming nothing\n"
+           "  --tidy FOLDER       rename the images of FOLDER that have vague names\n"
+           "  --snapshot FOLDER   render the program's views to PNG files in FOLDER\n"
+           "  --bench             measure naming and drawing times\n"
+           "  --help, -h          show this text\n"
+           "  --version           show the version\n"
+           "\n"
+           "Without a mode the application starts. It is not built yet, so this text is shown.\n";
+}
+
+std::string Launcher::versionText() {
+    return std::string("Quillmark ") + QUILLMARK_VERSION;
+}
+
+int Launcher::main(int argc, char** argv) {
+    const Invocation invocation = decide(Args(argv, argv + argc));
+    switch (invocation.mode) {
+    case Invocation::Mode::list:
+        return ListMode::run(invocation.operands.front(), std::cout);
+    case Invocation::Mode::version:
+        std::cout << versionText() << '\n';
+        return 0;
+    case Invocation::Mode::suggest:
+    case Invocation::Mode::tidy:
+    case Invocation::Mode::bench:
+    case Invocation::Mode::snapshot:
+        std::cerr << "quillmark: this mode is not built yet\n";
+        return 2;
+    case Invocation::Mode::help:
+    case Invocation::Mode::application:
+        std::cout << usage();
+        return 0;
+    }
+    return 0;
+}
+
+} // namespace cli

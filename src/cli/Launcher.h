@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// What the command line asks for. Decided once, on the raw argument list.
+struct Invocation {
+    enum class Mode { suggest, tidy, list, bench, snapshot, help, version, application };
+    Mode mode = Mode::application;
+    std::vector<std::string> operands;
+
+    bool operator==(const Invocation&) const = default;
+};
+
+class Launcher {
+public:
+    // Element 0 is the program path. Exact, case-sensitive comparisons; the first mode that
+    // applies wins.
+    static Invocation decide(const std::vector<std::string>& arguments);
+    static std::string usage();
+    static std::string versionText();
+    static int main(int argc, char** argv);
+};
+
+} // namespace cli
