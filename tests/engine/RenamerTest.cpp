@@ -203,9 +203,3 @@ TEST_F(RenamerTest, bothMovesMoveTheFile) {
     EXPECT_EQ(Renamer::moveNoReplace(folder / "a.png", folder / "d.png"),
               std::errc::no_such_file_or_directory);
 }
-
-TEST(RenameError, fileSystemErrorsKeepTheirOwnMessage) {
-    const RenameError error{
-        RenameError::Kind::fileSystem, {}, std::make_error_code(std::errc::permission_denied)};
-    EXPECT_EQ(error.description(), std::make_error_code(std::errc::permission_denied).message());
-}
