@@ -47,6 +47,13 @@ public:
     static RenameResult rename(const std::filesystem::path& file, std::string_view name);
     // Gives `file` exactly the full name `name`, or fails if it is taken.
     static RenameResult restore(const std::filesystem::path& file, std::string_view name);
+
+    // The no-overwrite move underneath both: fails with file_exists rather than replace `to`.
+    static std::error_code moveNoReplace(const std::filesystem::path& from,
+                                         const std::filesystem::path& to);
+    // The same move made of link + unlink, for file systems that refuse the exclusive rename.
+    static std::error_code moveByLink(const std::filesystem::path& from,
+                                      const std::filesystem::path& to);
 };
 
 } // namespace engine
