@@ -28,6 +28,9 @@ bool Notifier::canPost() const {
 }
 
 QString Notifier::body(const QStringList& names) {
+    if (names.isEmpty()) {
+        return QString();
+    }
     if (names.size() == 1) {
         return QStringLiteral("Named ") + quoted(names.front());
     }
