@@ -104,13 +104,6 @@ TEST(RenameRecord, freshIdsAreUpperCaseVersion4) {
     EXPECT_NE(RenameRecord::makeId(), id);
 }
 
-TEST(RenameRecord, presentPathFollowsUndone) {
-    RenameRecord record = makeRecord(1);
-    EXPECT_EQ(record.presentPath(), fs::path(record.folderPath) / record.currentName);
-    record.undone = true;
-    EXPECT_EQ(record.presentPath(), fs::path(record.folderPath) / record.originalName);
-}
-
 TEST_F(HistoryStoreTest, createsFolderUnderDataHome) {
     HistoryStore store = newStore();
     EXPECT_EQ(store.fileURL(), historyFile());
