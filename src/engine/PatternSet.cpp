@@ -1,14 +1,10 @@
 #include "PatternSet.h"
 
-#include <atomic>
 #include <string_view>
-#include <unordered_map>
 
 namespace engine {
 
 namespace {
-
-std::atomic<std::uint64_t> nextId{1};
 
 // Anchored at the start of the text: a leading "^" and no alternation outside groups, so that
 // "^a|b" counts as unanchored.
@@ -42,8 +38,7 @@ bool isAnchored(std::string_view pattern) {
 
 } // namespace
 
-PatternSet::PatternSet(const std::vector<std::string>& patterns, IcuRegex::Case caseMode)
-    : id_(nextId++) {
+PatternSet::PatternSet(const std::vector<std::string>& patterns, IcuRegex::Case caseMode) {
     const uint32_t flags = caseMode == IcuRegex::Case::insensitive ? UREGEX_CASE_INSENSITIVE : 0;
     std::vector<bool> anchored;
     for (const auto& source : patterns) {
@@ -85,19 +80,27 @@ PatternSet::PatternSet(const std::vector<std::string>& patterns, IcuRegex::Case 
 
 PatternSet::~PatternSet() = default;
 
-std::vector<std::unique_ptr<icu::RegexMatcher>>& PatternSet::matchers() const {
-    // Matchers are not thread-safe but costly to create: one set per thread and pattern set.
-    thread_local std::unordered_map<std::uint64_t, std::vector<std::unique_ptr<icu::RegexMatcher>>>
-        perSet;
-    auto& matchers = perSet[id_];
-    if (matchers.empty()) {
-        for (const auto& pattern : patterns_) {
-            UErrorCode status = U_ZERO_ERROR;
-            std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(status));
-            matchers.push_back(U_SUCCESS(status) ? std::move(matcher) : nullptr);
+std::unique_ptr<PatternSet::Matchers> PatternSet::takeMatchers() const {
+    {
+        std::lock_guard lock(poolMutex_);
+        if (!pool_.empty()) {
+            auto matchers = std::move(pool_.back());
+            pool_.pop_back();
+            return matchers;
         }
     }
+    auto matchers = std::make_unique<Matchers>();
+    for (const auto& pattern : patterns_) {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(status));
+        matchers->push_back(U_SUCCESS(status) ? std::move(matcher) : nullptr);
+    }
     return matchers;
+}
+
+void PatternSet::giveBack(std::unique_ptr<Matchers> matchers) const {
+    std::lock_guard lock(poolMutex_);
+    pool_.push_back(std::move(matchers));
 }
 
 bool PatternSet::searchAny(const icu::UnicodeString& text) const {
@@ -108,10 +111,10 @@ bool PatternSet::searchAny(const icu::UnicodeString& text) const {
     if (candidates->empty()) {
         return false;
     }
-    auto& matchers = this->matchers();
+    auto matchers = takeMatchers();
     bool found = false;
     for (std::size_t i : *candidates) {
-        icu::RegexMatcher* matcher = matchers[i].get();
+        icu::RegexMatcher* matcher = (*matchers)[i].get();
         if (matcher == nullptr) {
             continue;
         }
@@ -122,6 +125,7 @@ bool PatternSet::searchAny(const icu::UnicodeString& text) const {
             break;
         }
     }
+    giveBack(std::move(matchers));
     return found;
 }
 

@@ -3,8 +3,8 @@
 #include "IcuRegex.h"
 
 #include <array>
-#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,7 +15,7 @@ namespace engine {
 
 // Answers "does any of these ICU patterns occur in the text?" much faster than searching
 // them one by one: patterns anchored with "^" that cannot match a text starting with a given
-// ASCII character are skipped for such texts, and each thread reuses its matchers.
+// ASCII character are skipped for such texts, and matchers are reused between calls.
 // Thread-safe; results equal searching every pattern.
 class PatternSet {
 public:
@@ -29,14 +29,18 @@ public:
     bool searchAny(const icu::UnicodeString& text) const;
 
 private:
-    std::vector<std::unique_ptr<icu::RegexMatcher>>& matchers() const;
+    // One matcher per pattern; a matcher serves one search at a time.
+    using Matchers = std::vector<std::unique_ptr<icu::RegexMatcher>>;
+    std::unique_ptr<Matchers> takeMatchers() const;
+    void giveBack(std::unique_ptr<Matchers> matchers) const;
 
-    std::uint64_t id_;
     bool valid_ = true;
     std::vector<std::unique_ptr<icu::RegexPattern>> patterns_;
     std::vector<std::size_t> all_;
     // For a text whose first code unit is ASCII: the patterns that may match it.
     std::array<std::vector<std::size_t>, 128> byFirstCharacter_;
+    mutable std::mutex poolMutex_;
+    mutable std::vector<std::unique_ptr<Matchers>> pool_;
 };
 
 } // namespace engine

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 using engine::IcuRegex;
 using engine::PatternSet;
 
@@ -44,4 +48,24 @@ TEST(PatternSet, aBrokenPatternIsReportedAndNeverMatches) {
     EXPECT_FALSE(set.isValid());
     EXPECT_TRUE(search(set, "ok"));
     EXPECT_FALSE(search(set, "("));
+}
+
+TEST(PatternSet, searchesFromSeveralThreadsAtOnce) {
+    const PatternSet set({R"(^IMG_\d+)", R"(^\d{4}-\d{2}-\d{2})"}, IcuRegex::Case::insensitive);
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 500; ++i) {
+                if (!search(set, "img_4471") || search(set, "Quarterly report") ||
+                    !search(set, "2026-03-14 notes")) {
+                    ++wrong;
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(wrong, 0);
 }
