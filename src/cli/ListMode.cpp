@@ -10,7 +10,7 @@ std::filesystem::path ListMode::absoluteFolder(const std::string& argument) {
     if (error) {
         path = argument;
     }
-    std::string text = path.string();
+    std::string text = path.lexically_normal().string();
     while (text.size() > 1 && text.back() == '/') {
         text.pop_back();
     }
