@@ -5,7 +5,7 @@
 
 using namespace engine;
 using reading_test::bmpBytes;
-using reading_test::BmpSpec;
+using reading_test::BmpLayout;
 
 namespace {
 
@@ -24,8 +24,9 @@ std::uint32_t pattern(int x, int y) {
 TEST(BmpDecoder, directColourLayouts) {
     // Width 5 at 24 bits leaves row padding; top-down and bottom-up rows both end up on top.
     for (const bool topDown : {false, true}) {
-        BmpSpec spec{.width = 5, .height = 3, .bitCount = 24, .topDown = topDown, .pixel = pattern};
-        const auto image = BmpDecoder::decode(bmpBytes(spec));
+        BmpLayout layout{
+            .width = 5, .height = 3, .bitCount = 24, .topDown = topDown, .pixel = pattern};
+        const auto image = BmpDecoder::decode(bmpBytes(layout));
         ASSERT_TRUE(image) << topDown;
         EXPECT_EQ(image->width, 5);
         EXPECT_EQ(image->height, 3);
@@ -34,7 +35,7 @@ TEST(BmpDecoder, directColourLayouts) {
     }
 
     // 32-bit BI_RGB: the fourth byte is padding, whatever it holds.
-    BmpSpec plain{
+    BmpLayout plain{
         .width = 2, .height = 2, .bitCount = 32, .pixel = [](int x, int) -> std::uint32_t {
             return x == 0 ? 0x00102030 : 0x7F405060;
         }};
@@ -44,12 +45,12 @@ TEST(BmpDecoder, directColourLayouts) {
     EXPECT_EQ(rgb(*image, 1, 1), (std::array<int, 3>{0x40, 0x50, 0x60}));
 
     // 16-bit 5-6-5 masks.
-    BmpSpec rgb565{.width = 2,
-                   .height = 1,
-                   .bitCount = 16,
-                   .compression = 3,
-                   .masks = {0xF800, 0x07E0, 0x001F, 0},
-                   .pixel = [](int x, int) -> std::uint32_t { return x == 0 ? 0xF800 : 0x07FF; }};
+    BmpLayout rgb565{.width = 2,
+                     .height = 1,
+                     .bitCount = 16,
+                     .compression = 3,
+                     .masks = {0xF800, 0x07E0, 0x001F, 0},
+                     .pixel = [](int x, int) -> std::uint32_t { return x == 0 ? 0xF800 : 0x07FF; }};
     image = BmpDecoder::decode(bmpBytes(rgb565));
     ASSERT_TRUE(image);
     EXPECT_EQ(rgb(*image, 0, 0), (std::array<int, 3>{255, 0, 0}));
@@ -57,7 +58,7 @@ TEST(BmpDecoder, directColourLayouts) {
 }
 
 TEST(BmpDecoder, bitfieldAlphaIsFlattenedOnWhite) {
-    BmpSpec spec{
+    BmpLayout layout{
         .width = 3,
         .height = 1,
         .bitCount = 32,
@@ -66,7 +67,7 @@ TEST(BmpDecoder, bitfieldAlphaIsFlattenedOnWhite) {
         .pixel = [](int x, int) -> std::uint32_t {
             return x == 0 ? 0xFF000000 : x == 1 ? 0x00000000 : 0x80000000; // opaque, clear, half
         }};
-    const auto image = BmpDecoder::decode(bmpBytes(spec));
+    const auto image = BmpDecoder::decode(bmpBytes(layout));
     ASSERT_TRUE(image);
     EXPECT_EQ(rgb(*image, 0, 0), (std::array<int, 3>{0, 0, 0}));
     EXPECT_EQ(rgb(*image, 1, 0), (std::array<int, 3>{255, 255, 255}));
@@ -74,46 +75,46 @@ TEST(BmpDecoder, bitfieldAlphaIsFlattenedOnWhite) {
 }
 
 TEST(BmpDecoder, palettes) {
-    BmpSpec eight{.width = 3,
-                  .height = 2,
-                  .bitCount = 8,
-                  .palette = {0x000000, 0xFF8000, 0x0000FF},
-                  .pixel = [](int x, int y) -> std::uint32_t {
-                      return static_cast<std::uint32_t>((x + y) % 3);
-                  }};
+    BmpLayout eight{.width = 3,
+                    .height = 2,
+                    .bitCount = 8,
+                    .palette = {0x000000, 0xFF8000, 0x0000FF},
+                    .pixel = [](int x, int y) -> std::uint32_t {
+                        return static_cast<std::uint32_t>((x + y) % 3);
+                    }};
     auto image = BmpDecoder::decode(bmpBytes(eight));
     ASSERT_TRUE(image);
     EXPECT_EQ(rgb(*image, 1, 0), (std::array<int, 3>{255, 128, 0}));
     EXPECT_EQ(rgb(*image, 1, 1), (std::array<int, 3>{0, 0, 255}));
 
-    BmpSpec one{.width = 10,
-                .height = 1,
-                .bitCount = 1,
-                .palette = {0xFFFFFF, 0x000000},
-                .pixel = [](int x, int) -> std::uint32_t { return x == 9 ? 1 : 0; }};
+    BmpLayout one{.width = 10,
+                  .height = 1,
+                  .bitCount = 1,
+                  .palette = {0xFFFFFF, 0x000000},
+                  .pixel = [](int x, int) -> std::uint32_t { return x == 9 ? 1 : 0; }};
     image = BmpDecoder::decode(bmpBytes(one));
     ASSERT_TRUE(image);
     EXPECT_EQ(rgb(*image, 8, 0), (std::array<int, 3>{255, 255, 255}));
     EXPECT_EQ(rgb(*image, 9, 0), (std::array<int, 3>{0, 0, 0}));
 
-    BmpSpec four{.width = 3,
-                 .height = 1,
-                 .bitCount = 4,
-                 .palette = {0, 0, 0x00FF00},
-                 .pixel = [](int x, int) -> std::uint32_t { return x == 2 ? 2 : 0; }};
+    BmpLayout four{.width = 3,
+                   .height = 1,
+                   .bitCount = 4,
+                   .palette = {0, 0, 0x00FF00},
+                   .pixel = [](int x, int) -> std::uint32_t { return x == 2 ? 2 : 0; }};
     image = BmpDecoder::decode(bmpBytes(four));
     ASSERT_TRUE(image);
     EXPECT_EQ(rgb(*image, 2, 0), (std::array<int, 3>{0, 255, 0}));
 
     // An index past the end of a short palette.
-    BmpSpec outside = eight;
+    BmpLayout outside = eight;
     outside.palette.resize(2);
     EXPECT_FALSE(BmpDecoder::decode(bmpBytes(outside)));
 }
 
 TEST(BmpDecoder, refusesWhatItDoesNotUnderstand) {
-    BmpSpec spec{.width = 8, .height = 8, .bitCount = 24, .pixel = pattern};
-    const auto good = bmpBytes(spec);
+    BmpLayout layout{.width = 8, .height = 8, .bitCount = 24, .pixel = pattern};
+    const auto good = bmpBytes(layout);
     ASSERT_TRUE(BmpDecoder::decode(good));
 
     auto bytes = good;
@@ -139,14 +140,14 @@ TEST(BmpDecoder, refusesWhatItDoesNotUnderstand) {
 }
 
 TEST(BmpDecoder, survivesCorruptedHeadersAndData) {
-    BmpSpec spec{.width = 7,
-                 .height = 5,
-                 .bitCount = 8,
-                 .palette = {0x000000, 0xFFFFFF, 0x808080},
-                 .pixel = [](int x, int y) -> std::uint32_t {
-                     return static_cast<std::uint32_t>((x * y) % 3);
-                 }};
-    const auto good = bmpBytes(spec);
+    BmpLayout layout{.width = 7,
+                     .height = 5,
+                     .bitCount = 8,
+                     .palette = {0x000000, 0xFFFFFF, 0x808080},
+                     .pixel = [](int x, int y) -> std::uint32_t {
+                         return static_cast<std::uint32_t>((x * y) % 3);
+                     }};
+    const auto good = bmpBytes(layout);
     std::mt19937 random(5);
     for (int round = 0; round < 3000; ++round) {
         auto bytes = good;

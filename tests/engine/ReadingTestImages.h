@@ -94,7 +94,7 @@ private:
 };
 
 // A Windows bitmap file written by hand (libvips cannot write one without ImageMagick).
-struct BmpSpec {
+struct BmpLayout {
     int width = 4;
     int height = 3;
     int bitCount = 24; // 1, 4, 8, 16, 24 or 32
@@ -106,7 +106,7 @@ struct BmpSpec {
     std::uint32_t (*pixel)(int x, int y) = nullptr;
 };
 
-inline std::vector<std::uint8_t> bmpBytes(const BmpSpec& s) {
+inline std::vector<std::uint8_t> bmpBytes(const BmpLayout& s) {
     const bool v5 = !s.masks.empty();
     const std::uint32_t infoSize = v5 ? 124 : 40;
     const std::uint32_t paletteBytes = static_cast<std::uint32_t>(s.palette.size() * 4);

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace engine;
-using reading_test::BmpSpec;
+using reading_test::BmpLayout;
 using reading_test::Canvas;
 using testing::ElementsAre;
 
@@ -221,7 +221,7 @@ TEST_F(TextReaderFiles, everyImageExtensionDecodes) {
         EXPECT_NEAR(image->pixel(100, 40)[2], 220, 20) << ext;
     }
 
-    BmpSpec bmp;
+    BmpLayout bmp;
     bmp.width = 3000; // also checks that a decoded bitmap is downsized
     bmp.height = 1000;
     bmp.pixel = [](int x, int) -> std::uint32_t { return x < 1500 ? 0xFFFFFF : 0x1E8CDC; };
