@@ -1,6 +1,8 @@
 #pragma once
 
 #include "RgbImage.h"
+#include "SceneClassifier.h"
+#include "TextObservation.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -24,6 +26,17 @@ public:
 
     static Reading read(const std::filesystem::path& file, int maxPixelSize);
     static std::optional<RgbImage> loadImage(const std::filesystem::path& file, int maxPixelSize);
+
+    // As read(), with another scene classifier than the built-in one.
+    static Reading read(const std::filesystem::path& file, int maxPixelSize,
+                        const SceneClassifier& classifier);
+
+    // Top to bottom, then left to right for boxes whose mid-points are within 0.01; trimmed,
+    // empty strings and observations without text dropped.
+    static std::vector<std::string> linesInReadingOrder(std::vector<TextObservation> observations);
+
+    // Confidence strictly above 0.35, the first five in the classifier's order, "_" to space.
+    static std::vector<std::string> hintsFrom(const std::vector<SceneObservation>& observations);
 };
 
 } // namespace engine
