@@ -1,6 +1,8 @@
 #include "Launcher.h"
 
 #include "ListMode.h"
+#include "ModelSettings.h"
+#include "NamingModes.h"
 
 #include <algorithm>
 #include <iostream>
@@ -52,6 +54,9 @@ Invocation Launcher::decide(const std::vector<std::string>& arguments) {
     if (auto folder = operandAfter(arguments, "--snapshot")) {
         return {Mode::snapshot, {*folder}};
     }
+    if (contains(arguments, "--watch")) {
+        return {Mode::watch, {}};
+    }
     if (contains(arguments, "--help") || contains(arguments, "-h")) {
         return {Mode::help, {}};
     }
@@ -71,6 +76,7 @@ std::string Launcher::usage() {
            "  --tidy FOLDER       rename the images of FOLDER that have vague names\n"
            "  --snapshot FOLDER   render the program's views to PNG files in FOLDER\n"
            "  --bench             measure naming and drawing times\n"
+           "  --watch             name new screenshots without any window, printing each rename\n"
            "  --help, -h          show this text\n"
            "  --version           show the version\n"
            "\n"
@@ -81,18 +87,24 @@ std::string Launcher::versionText() {
     return std::string("Quillmark ") + QUILLMARK_VERSION;
 }
 
-int Launcher::main(int argc, char** argv) {
-    const Invocation invocation = decide(Args(argv, argv + argc));
+int Launcher::run(const Invocation& invocation) {
     switch (invocation.mode) {
     case Invocation::Mode::list:
         return ListMode::run(invocation.operands.front(), std::cout);
+    case Invocation::Mode::suggest:
+        return NamingModes::suggest(
+            invocation.operands, engine::Namer(ModelSettings::load(engine::Environment::process())),
+            std::cout);
+    case Invocation::Mode::tidy:
+        return NamingModes::tidy(invocation.operands.front(),
+                                 engine::Namer(ModelSettings::load(engine::Environment::process())),
+                                 std::cout);
     case Invocation::Mode::version:
         std::cout << versionText() << '\n';
         return 0;
-    case Invocation::Mode::suggest:
-    case Invocation::Mode::tidy:
     case Invocation::Mode::bench:
     case Invocation::Mode::snapshot:
+    case Invocation::Mode::watch:
         std::cerr << "quillmark: this mode is not built yet\n";
         return 2;
     case Invocation::Mode::help:

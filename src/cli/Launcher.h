@@ -7,7 +7,7 @@ namespace cli {
 
 // What the command line asks for. Decided once, on the raw argument list.
 struct Invocation {
-    enum class Mode { suggest, tidy, list, bench, snapshot, help, version, application };
+    enum class Mode { suggest, tidy, list, bench, snapshot, watch, help, version, application };
     Mode mode = Mode::application;
     std::vector<std::string> operands;
 
@@ -21,7 +21,8 @@ public:
     static Invocation decide(const std::vector<std::string>& arguments);
     static std::string usage();
     static std::string versionText();
-    static int main(int argc, char** argv);
+    // Runs every mode but the application and `--watch`, which need the application layer.
+    static int run(const Invocation& invocation);
 };
 
 } // namespace cli

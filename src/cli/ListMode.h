@@ -11,9 +11,6 @@ class ListMode {
 public:
     // Returns the exit status: 0, or 1 when the folder cannot be read.
     static int run(const std::string& folderArgument, std::ostream& out);
-    // An operand as an absolute path relative to the working folder, without "." or ".."
-    // segments and without a trailing slash.
-    static std::filesystem::path absoluteFolder(const std::string& argument);
 };
 
 } // namespace cli

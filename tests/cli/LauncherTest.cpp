@@ -23,16 +23,12 @@ struct Run {
     std::string out;
 };
 
-// Launcher::main with standard output captured.
+// A whole run with standard output captured.
 Run runMain(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), "quillmark");
-    std::vector<char*> argv;
-    for (auto& argument : arguments) {
-        argv.push_back(argument.data());
-    }
     std::ostringstream captured;
     auto* previous = std::cout.rdbuf(captured.rdbuf());
-    const int status = Launcher::main(static_cast<int>(argv.size()), argv.data());
+    const int status = Launcher::run(Launcher::decide(arguments));
     std::cout.rdbuf(previous);
     return {status, captured.str()};
 }

@@ -1,4 +1,5 @@
 #include "ListMode.h"
+#include "OperandPath.h"
 #include "engine/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 using cli::ListMode;
+using cli::OperandPath;
 
 namespace {
 
@@ -73,9 +75,9 @@ TEST(ListMode, resolvesRelativeFoldersAgainstTheWorkingFolder) {
     folder.file("shots/IMG_0001.png");
     WorkingFolder inside(folder.path());
     const auto base = std::filesystem::current_path();
-    EXPECT_EQ(ListMode::absoluteFolder("shots/"), base / "shots");
-    EXPECT_EQ(ListMode::absoluteFolder("./shots/../shots"), base / "shots");
-    EXPECT_EQ(ListMode::absoluteFolder("."), base);
+    EXPECT_EQ(OperandPath::absolute("shots/"), base / "shots");
+    EXPECT_EQ(OperandPath::absolute("./shots/../shots"), base / "shots");
+    EXPECT_EQ(OperandPath::absolute("."), base);
     EXPECT_EQ(list("shots").text,
               "1 to rename in " + (base / "shots").string() + "\n  IMG_0001.png\n");
 }

@@ -1,0 +1,348 @@
+#include "AppModel.h"
+
+#include "AppSettings.h"
+#include "FileRules.h"
+#include "FolderWatcher.h"
+#include "HistoryStore.h"
+#include "LoginItem.h"
+
+#include <QPointer>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace app {
+
+namespace {
+
+std::string standardized(const std::filesystem::path& path) {
+    std::string text = path.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/') {
+        text.pop_back();
+    }
+    return text;
+}
+
+QString lastComponent(const std::filesystem::path& path) {
+    return QString::fromStdString(std::filesystem::path(standardized(path)).filename().string());
+}
+
+} // namespace
+
+AppModel::AppModel(AppServices services, QObject* parent)
+    : QObject(parent), services_(std::move(services)) {
+    if (!services_.now) {
+        services_.now = [] { return std::chrono::system_clock::now(); };
+    }
+    start();
+}
+
+AppModel::~AppModel() = default;
+
+void AppModel::start() {
+    settings_ = services_.settingsFile.isEmpty()
+                    ? std::make_unique<AppSettings>()
+                    : std::make_unique<AppSettings>(services_.settingsFile);
+    store_ = std::make_unique<engine::HistoryStore>("Quillmark", services_.dataFolder);
+    loginItem_ = std::make_unique<LoginItem>(
+        services_.autostartFolder ? QString::fromStdString(services_.autostartFolder->string())
+                                  : LoginItem::defaultAutostartFolder(),
+        services_.executablePath.isEmpty() ? LoginItem::runningExecutablePath()
+                                           : services_.executablePath);
+    namingPool_.setMaxThreadCount(1);
+    namingPool_.setExpiryTimeout(-1);
+
+    autoName_ = settings_->autoName();
+    const auto rawStyle = settings_->namingStyleRaw();
+    style_ = engine::NamingStyle::fromRawValue(rawStyle ? rawStyle->toStdString() : std::string())
+                 .value_or(engine::NamingStyle::Case::titleCase);
+    launchAtLogin_ = loginItem().isEnabled();
+    applyLoginDefault();
+
+    notify_ = settings_->notify();
+    watchDownloads_ = settings_->watchDownloads();
+    extraFolders_ = settings_->extraFolders();
+    corrections_ = engine::Correction::decodeList(settings_->correctionsJson().toStdString());
+
+    const auto override = settings_->screenshotFolder();
+    screenshotFolder_ = engine::FileRules::screenshotFolder(
+        override ? std::optional<std::filesystem::path>(override->toStdString()) : std::nullopt);
+    history_ = store_->load();
+    if (!services_.namer) {
+        services_.namer = std::make_shared<EngineNamingService>(settings_->modelConfig());
+    }
+    engine_ = services_.namer->engine();
+    pruneMissing();
+    updateWatcher();
+    if (notify_ && services_.runningAsApplication && services_.requestNotificationPermission) {
+        services_.requestNotificationPermission();
+    }
+    auto namer = services_.namer;
+    namingPool_.start([namer] {
+        QThread::currentThread()->setPriority(QThread::LowPriority);
+        namer->warmUp();
+        QThread::currentThread()->setPriority(QThread::NormalPriority);
+    });
+}
+
+AppModel::Path AppModel::homeFolder() const {
+    if (services_.homeFolder) {
+        return *services_.homeFolder;
+    }
+    const char* home = std::getenv("HOME");
+    return home != nullptr ? Path(home) : Path("/");
+}
+
+bool AppModel::anythingAt(const Path& path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// ---- settings and watching
+
+void AppModel::applyLoginDefault() {
+    if (settings_->loginDefaultApplied() ||
+        !LoginItem::isInstalledLocation(loginItem().executablePath())) {
+        return;
+    }
+    settings_->setLoginDefaultApplied(true);
+    if (!loginItem().isEnabled()) {
+        loginItem().registerItem(); // a failure here stays silent
+        launchAtLogin_ = loginItem().isEnabled();
+    }
+}
+
+void AppModel::setAutoName(bool value) {
+    autoName_ = value;
+    settings_->setAutoName(value);
+    emit autoNameChanged();
+    updateWatcher();
+}
+
+void AppModel::setStyle(engine::NamingStyle value) {
+    style_ = value;
+    settings_->setNamingStyleRaw(
+        QString::fromUtf8(value.rawValue().data(), static_cast<int>(value.rawValue().size())));
+    emit styleChanged();
+}
+
+void AppModel::setLaunchAtLogin(bool value) {
+    launchAtLogin_ = value;
+    emit launchAtLoginChanged();
+    applyLaunchAtLogin();
+}
+
+void AppModel::setWatchDownloads(bool value) {
+    watchDownloads_ = value;
+    settings_->setWatchDownloads(value);
+    emit watchDownloadsChanged();
+    updateWatcher();
+}
+
+void AppModel::setNotify(bool value) {
+    notify_ = value;
+    settings_->setNotify(value);
+    emit notifyChanged();
+    if (value && services_.runningAsApplication && services_.requestNotificationPermission) {
+        services_.requestNotificationPermission();
+    }
+}
+
+void AppModel::setMessage(std::optional<QString> value) {
+    if (value == message_) {
+        return;
+    }
+    message_ = std::move(value);
+    setLastUndoneID(std::nullopt);
+    emit messageChanged();
+}
+
+void AppModel::setLastUndoneID(std::optional<std::string> value) {
+    if (value == lastUndoneID_) {
+        return;
+    }
+    lastUndoneID_ = std::move(value);
+    emit lastUndoneIDChanged();
+}
+
+void AppModel::setQueued(int value) {
+    if (value == queued_) {
+        return;
+    }
+    queued_ = value;
+    emit queuedChanged();
+}
+
+std::vector<AppModel::Path> AppModel::watchedExtraFolders() const {
+    std::vector<Path> folders;
+    if (watchDownloads_) {
+        folders.push_back(homeFolder() / "Downloads");
+    }
+    for (const auto& folder : extraFolders_) {
+        folders.emplace_back(folder.toStdString());
+    }
+    std::set<std::string> seen{standardized(screenshotFolder_)};
+    std::vector<Path> kept;
+    for (const auto& folder : folders) {
+        if (seen.insert(standardized(folder)).second) {
+            kept.push_back(folder);
+        }
+    }
+    return kept;
+}
+
+void AppModel::updateWatcher() {
+    const auto cannotWatch = [](const Path& folder) {
+        return QStringLiteral("Couldn't watch ") + lastComponent(folder) +
+               QStringLiteral(". Check that the folder exists and that you may read it.");
+    };
+    QPointer<AppModel> self(this);
+    if (autoName_) {
+        auto watcher = std::make_unique<FolderWatcher>(screenshotFolder_, [self](const Path& file) {
+            QMetaObject::invokeMethod(
+                self,
+                [self, file] {
+                    if (self)
+                        self->screenshotAppeared(file);
+                },
+                Qt::QueuedConnection);
+        });
+        if (!watcher->start()) {
+            setMessage(cannotWatch(screenshotFolder_));
+        }
+        watcher_ = std::move(watcher);
+    } else {
+        watcher_.reset();
+    }
+    extraWatchers_.clear();
+    if (!autoName_) {
+        return;
+    }
+    for (const auto& folder : watchedExtraFolders()) {
+        auto watcher = std::make_unique<FolderWatcher>(folder, [self](const Path& file) {
+            QMetaObject::invokeMethod(
+                self,
+                [self, file] {
+                    if (self)
+                        self->extraFileAppeared(file);
+                },
+                Qt::QueuedConnection);
+        });
+        if (watcher->start()) {
+            extraWatchers_.push_back(std::move(watcher));
+        } else {
+            setMessage(cannotWatch(folder));
+        }
+    }
+}
+
+void AppModel::addWatchedFolder() {
+    if (services_.bringToFront) {
+        services_.bringToFront();
+    }
+    if (!services_.chooseFolder) {
+        return;
+    }
+    const auto chosen = services_.chooseFolder(
+        {QStringLiteral("Watch Folder"),
+         QStringLiteral("New images with vague names in this folder will get real names. Good "
+                        "names are left alone."),
+         std::nullopt});
+    if (!chosen) {
+        return;
+    }
+    for (const auto& folder : extraFolders_) {
+        if (standardized(folder.toStdString()) == standardized(*chosen)) {
+            return;
+        }
+    }
+    extraFolders_.append(QString::fromStdString(chosen->string()));
+    emit extraFoldersChanged();
+    saveExtraFolders();
+}
+
+void AppModel::removeWatchedFolder(const QString& folder) {
+    const std::string target = standardized(folder.toStdString());
+    const auto before = extraFolders_.size();
+    extraFolders_.removeIf(
+        [&](const QString& f) { return standardized(f.toStdString()) == target; });
+    if (extraFolders_.size() != before) {
+        emit extraFoldersChanged();
+    }
+    saveExtraFolders();
+}
+
+void AppModel::saveExtraFolders() {
+    settings_->setExtraFolders(extraFolders_);
+    updateWatcher();
+}
+
+void AppModel::applyLaunchAtLogin() {
+    const bool enabled = loginItem().isEnabled();
+    if (launchAtLogin_ == enabled) {
+        return;
+    }
+    const auto error = launchAtLogin_ ? loginItem().registerItem() : loginItem().unregisterItem();
+    if (error) {
+        setMessage(QStringLiteral("Couldn't change Open at Login: ") + *error);
+    }
+}
+
+// ---- history
+
+std::vector<engine::RenameRecord> AppModel::activeRecords() const {
+    std::vector<engine::RenameRecord> active;
+    for (const auto& record : history_) {
+        if (!record.undone) {
+            active.push_back(record);
+        }
+    }
+    return active;
+}
+
+void AppModel::pruneMissing() {
+    const auto before = history_.size();
+    std::erase_if(history_, [](const engine::RenameRecord& record) {
+        return !anythingAt(record.presentPath());
+    });
+    if (history_.size() != before) {
+        emit historyChanged();
+        saveHistory();
+    }
+}
+
+void AppModel::clearHistory() {
+    history_.clear();
+    emit historyChanged();
+    saveHistory();
+}
+
+void AppModel::saveHistory() {
+    store_->save(history_);
+}
+
+std::optional<std::size_t> AppModel::indexOf(const std::string& id) const {
+    for (std::size_t i = 0; i < history_.size(); ++i) {
+        if (history_[i].id == id) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::set<std::string> AppModel::undonePresentPaths() const {
+    std::set<std::string> paths;
+    for (const auto& record : history_) {
+        if (record.undone) {
+            paths.insert((Path(record.folderPath) / record.originalName).string());
+        }
+    }
+    return paths;
+}
+
+void AppModel::rememberCorrection(const std::string& suggested, const std::string& chosen) {
+    engine::Correction::append(corrections_, {suggested, chosen});
+    settings_->setCorrectionsJson(
+        QByteArray::fromStdString(engine::Correction::encodeList(corrections_)));
+}
+
+} // namespace app

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "AppServices.h"
+#include "Correction.h"
+#include "Namer.h"
+#include "NamingStyle.h"
+#include "RenameRecord.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QThreadPool>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace engine {
+class HistoryStore;
+}
+
+namespace app {
+
+class AppSettings;
+class FolderWatcher;
+class LoginItem;
+
+// The one application model: settings, history, learned corrections, folder watchers, the
+// naming queue and the status line. Confined to the main thread; only the namer's work runs
+// elsewhere.
+class AppModel : public QObject {
+    Q_OBJECT
+
+public:
+    using Path = std::filesystem::path;
+
+    explicit AppModel(AppServices services, QObject* parent = nullptr);
+    ~AppModel() override;
+
+    // Published state.
+    bool autoName() const { return autoName_; }
+    engine::NamingStyle style() const { return style_; }
+    bool launchAtLogin() const { return launchAtLogin_; }
+    bool watchDownloads() const { return watchDownloads_; }
+    const QStringList& extraFolders() const { return extraFolders_; }
+    bool notify() const { return notify_; }
+    const std::vector<engine::RenameRecord>& history() const { return history_; }
+    int queued() const { return queued_; }
+    const engine::Namer::Engine& engine() const { return engine_; }
+    const std::optional<QString>& message() const { return message_; }
+    const std::optional<std::string>& lastUndoneID() const { return lastUndoneID_; }
+
+    const Path& screenshotFolder() const { return screenshotFolder_; }
+    const std::vector<engine::Correction>& corrections() const { return corrections_; }
+    bool isWorking() const { return isWorking_; }
+    const std::set<std::string>& producedPaths() const { return producedPaths_; }
+    // Folders watched besides the screenshot folder, duplicates and the screenshot folder
+    // itself left out.
+    std::vector<Path> watchedExtraFolders() const;
+    std::vector<engine::RenameRecord> activeRecords() const;
+
+    void setAutoName(bool value);
+    void setStyle(engine::NamingStyle value);
+    void setLaunchAtLogin(bool value);
+    void setWatchDownloads(bool value);
+    void setNotify(bool value);
+    // Views may clear the status line; any value change clears `lastUndoneID`.
+    void setMessage(std::optional<QString> value);
+
+    void addWatchedFolder();
+    void removeWatchedFolder(const QString& folder);
+    void pruneMissing();
+
+    // Naming pipeline.
+    void enqueue(const std::vector<Path>& files);
+    void screenshotAppeared(const Path& file);
+    void extraFileAppeared(const Path& file);
+
+    // User operations.
+    void handleDrop(const std::vector<Path>& paths);
+    void chooseFolderToTidy();
+    void tidyUp(const Path& folder);
+    void undo(const engine::RenameRecord& record);
+    void undoLast();
+    void undoAllVisible();
+    void nameAgain(const engine::RenameRecord& record);
+    void nameAgain(const std::string& id);
+    void correct(const engine::RenameRecord& record, const QString& typed);
+    void reveal(const engine::RenameRecord& record);
+    void clearHistory();
+
+signals:
+    void autoNameChanged();
+    void styleChanged();
+    void launchAtLoginChanged();
+    void watchDownloadsChanged();
+    void extraFoldersChanged();
+    void notifyChanged();
+    void historyChanged();
+    void queuedChanged();
+    void engineChanged();
+    void messageChanged();
+    void lastUndoneIDChanged();
+    // A file was renamed by the pipeline; the record is already at the front of the history.
+    void fileNamed(const engine::RenameRecord& record);
+    // A drain finished and the queue is empty.
+    void idle();
+
+private:
+    void start();
+    void applyLoginDefault();
+    void updateWatcher();
+    void saveExtraFolders();
+    void applyLaunchAtLogin();
+    void setQueued(int value);
+    void setLastUndoneID(std::optional<std::string> value);
+    void saveHistory();
+    std::optional<std::size_t> indexOf(const std::string& id) const;
+    std::set<std::string> undonePresentPaths() const;
+    bool swallowProduced(const Path& file);
+    void announce(const Path& predicted);
+    void rememberCorrection(const std::string& suggested, const std::string& chosen);
+    Path homeFolder() const;
+    // Anything at all, a dangling link included, holds a name.
+    static bool anythingAt(const Path& path);
+    LoginItem& loginItem() { return *loginItem_; }
+
+    void drain();
+    void drainNext();
+    void nameFile(const Path& file);
+    void finishNaming(const Path& file, const std::optional<engine::Namer::Result>& result);
+    void finishDrain();
+
+    AppServices services_;
+    std::unique_ptr<AppSettings> settings_;
+    std::unique_ptr<engine::HistoryStore> store_;
+    std::unique_ptr<LoginItem> loginItem_;
+    // One long-lived thread: the OCR engine is made once per thread, and files are named one
+    // at a time anyway.
+    QThreadPool namingPool_;
+
+    bool autoName_ = true;
+    engine::NamingStyle style_;
+    bool launchAtLogin_ = false;
+    bool watchDownloads_ = false;
+    QStringList extraFolders_;
+    bool notify_ = true;
+    std::vector<engine::RenameRecord> history_;
+    int queued_ = 0;
+    engine::Namer::Engine engine_;
+    std::optional<QString> message_;
+    std::optional<std::string> lastUndoneID_;
+
+    Path screenshotFolder_;
+    std::unique_ptr<FolderWatcher> watcher_;
+    std::vector<std::unique_ptr<FolderWatcher>> extraWatchers_;
+    std::vector<engine::Correction> corrections_;
+    std::deque<Path> queue_;
+    bool isWorking_ = false;
+    QStringList batchNames_;
+    std::set<std::string> producedPaths_;
+};
+
+} // namespace app

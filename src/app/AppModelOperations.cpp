@@ -1,0 +1,271 @@
+// The operations of AppModel the user starts by hand: drop, tidy-up, undo, name again,
+// corrections and reveal.
+#include "AppModel.h"
+
+#include "FileRules.h"
+#include "Renamer.h"
+#include "Unicode.h"
+
+namespace app {
+
+namespace {
+
+using Path = std::filesystem::path;
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QString stemOf(const std::string& fileName) {
+    return q(engine::FileRules::stem(Path(fileName)));
+}
+
+QString quoted(const QString& text) {
+    return QStringLiteral("\u201C") + text + QStringLiteral("\u201D");
+}
+
+QString plural(qsizetype count) {
+    return count == 1 ? QString() : QStringLiteral("s");
+}
+
+bool isImage(const Path& path) {
+    const auto extension = engine::Unicode::toLower(engine::FileRules::extension(path));
+    return engine::FileRules::imageExtensions().count(extension) > 0;
+}
+
+QString folderName(const Path& folder) {
+    std::string text = folder.string();
+    while (text.size() > 1 && text.back() == '/') {
+        text.pop_back();
+    }
+    return q(Path(text).filename().string());
+}
+
+// Trims spaces and tabs only: a typed name never holds line breaks after sanitising.
+std::string trimBlanks(const std::string& text) {
+    const auto begin = text.find_first_not_of(" \t");
+    if (begin == std::string::npos) {
+        return {};
+    }
+    const auto end = text.find_last_not_of(" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
+} // namespace
+
+void AppModel::handleDrop(const std::vector<Path>& paths) {
+    const bool anyway = services_.altHeld && services_.altHeld();
+    std::vector<Path> images;
+    for (const auto& path : paths) {
+        std::error_code error;
+        if (std::filesystem::is_directory(path, error)) {
+            const auto listing = engine::FileRules::listCandidates(path, true);
+            images.insert(images.end(), listing.files.begin(), listing.files.end());
+        } else if (anythingAt(path) && isImage(path)) {
+            images.push_back(path);
+        }
+    }
+    if (images.empty()) {
+        setMessage(QStringLiteral("Drop images, or folders with images in them."));
+        return;
+    }
+    if (anyway) {
+        enqueue(images);
+        return;
+    }
+    std::vector<Path> vague;
+    std::copy_if(images.begin(), images.end(), std::back_inserter(vague),
+                 [](const Path& p) { return engine::FileRules::isCandidate(p); });
+    if (vague.empty()) {
+        if (images.size() == 1) {
+            setMessage(quoted(q(engine::FileRules::stem(images.front()))) +
+                       QStringLiteral(" already has a real name, so it was left alone. Hold Alt "
+                                      "while dropping to rename it anyway."));
+        } else {
+            setMessage(QStringLiteral("All %1 images already have real names, so they were left "
+                                      "alone. Hold Alt while dropping to rename them anyway.")
+                           .arg(images.size()));
+        }
+        return;
+    }
+    const auto skipped = static_cast<qsizetype>(images.size() - vague.size());
+    if (skipped > 0) {
+        setMessage(
+            QStringLiteral("Naming %1 image%2. %3 already had a real name and %4 left alone.")
+                .arg(vague.size())
+                .arg(plural(static_cast<qsizetype>(vague.size())))
+                .arg(skipped)
+                .arg(skipped == 1 ? QStringLiteral("was") : QStringLiteral("were")));
+    }
+    enqueue(vague);
+}
+
+void AppModel::chooseFolderToTidy() {
+    if (services_.bringToFront) {
+        services_.bringToFront();
+    }
+    if (!services_.chooseFolder) {
+        return;
+    }
+    const auto folder = services_.chooseFolder(
+        {QStringLiteral("Tidy Up"),
+         QStringLiteral("Pick a folder. Images with names like \u201CScreenshot 2026-\u2026\u201D, "
+                        "\u201CIMG_4471\u201D or \u201CUntitled\u201D get real names."),
+         screenshotFolder_});
+    if (folder) {
+        tidyUp(*folder);
+    }
+}
+
+void AppModel::tidyUp(const Path& folder) {
+    const auto undone = undonePresentPaths();
+    const auto listing = engine::FileRules::listCandidates(folder, false);
+    if (!listing.ok()) {
+        setMessage(QStringLiteral("Quillmark can\u2019t open ") + folderName(folder) +
+                   QStringLiteral(". Check that the folder exists and that you may read it, then "
+                                  "try again."));
+        return;
+    }
+    std::vector<Path> files;
+    for (const auto& file : listing.files) {
+        if (undone.count(file.string()) == 0) {
+            files.push_back(file);
+        }
+    }
+    if (files.empty()) {
+        setMessage(QStringLiteral("Nothing to tidy in ") + folderName(folder) +
+                   QStringLiteral(". Every image already has a real name."));
+        return;
+    }
+    setMessage(QStringLiteral("Naming %1 image%2 in ")
+                   .arg(files.size())
+                   .arg(plural(static_cast<qsizetype>(files.size()))) +
+               folderName(folder) + QStringLiteral("\u2026"));
+    enqueue(files);
+}
+
+void AppModel::undo(const engine::RenameRecord& wanted) {
+    const auto index = indexOf(wanted.id);
+    if (!index) {
+        return;
+    }
+    const engine::RenameRecord record = history_[*index];
+    const Path current = Path(record.folderPath) / record.currentName;
+    if (!anythingAt(current)) {
+        history_.erase(history_.begin() + static_cast<std::ptrdiff_t>(*index));
+        emit historyChanged();
+        saveHistory();
+        setMessage(quoted(stemOf(record.currentName)) +
+                   QStringLiteral(" was moved or deleted, so it\u2019s off the list."));
+        return;
+    }
+    const Path original = Path(record.folderPath) / record.originalName;
+    announce(original);
+    const auto restored = engine::Renamer::restore(current, record.originalName);
+    if (!restored) {
+        producedPaths_.erase(original.string());
+        setMessage(q(restored.error().description()));
+        return;
+    }
+    history_[*index].undone = true;
+    emit historyChanged();
+    saveHistory();
+    setMessage(QStringLiteral("Undid ") + quoted(stemOf(record.currentName)) +
+               QStringLiteral(". It\u2019s ") + quoted(stemOf(record.originalName)) +
+               QStringLiteral(" again."));
+    setLastUndoneID(record.id);
+}
+
+void AppModel::undoLast() {
+    if (services_.passUndoToTextEditor && services_.passUndoToTextEditor()) {
+        return;
+    }
+    const auto active = activeRecords();
+    if (active.empty()) {
+        setMessage(QStringLiteral("Nothing to undo."));
+        return;
+    }
+    undo(active.front());
+}
+
+void AppModel::undoAllVisible() {
+    const auto active = activeRecords();
+    const std::size_t count = std::min<std::size_t>(active.size(), 50);
+    for (std::size_t i = 0; i < count; ++i) {
+        undo(active[i]);
+    }
+}
+
+void AppModel::nameAgain(const std::string& id) {
+    if (const auto index = indexOf(id)) {
+        nameAgain(history_[*index]);
+    }
+}
+
+void AppModel::nameAgain(const engine::RenameRecord& wanted) {
+    const auto index = indexOf(wanted.id);
+    if (!index || !history_[*index].undone) {
+        return;
+    }
+    const engine::RenameRecord record = history_[*index];
+    const Path original = Path(record.folderPath) / record.originalName;
+    if (!anythingAt(original)) {
+        history_.erase(history_.begin() + static_cast<std::ptrdiff_t>(*index));
+        emit historyChanged();
+        saveHistory();
+        setMessage(quoted(stemOf(record.originalName)) +
+                   QStringLiteral(" was moved or deleted, so it\u2019s off the list."));
+        setLastUndoneID(std::nullopt);
+        return;
+    }
+    const std::string base = engine::FileRules::stem(Path(record.currentName));
+    announce(engine::Renamer::uniqueURL(original.parent_path(), base,
+                                        engine::FileRules::extension(original), original));
+    const auto renamed = engine::Renamer::rename(original, base);
+    if (!renamed) {
+        setMessage(q(renamed.error().description()));
+        return;
+    }
+    // The history may have changed while nothing here waited, but look it up again anyway.
+    if (const auto now = indexOf(record.id)) {
+        history_[*now].undone = false;
+        history_[*now].currentName = renamed.path().filename().string();
+        emit historyChanged();
+        saveHistory();
+    }
+    setMessage(QStringLiteral("Named ") + quoted(q(engine::FileRules::stem(renamed.path()))) +
+               QStringLiteral(" again."));
+    setLastUndoneID(std::nullopt);
+}
+
+void AppModel::correct(const engine::RenameRecord& wanted, const QString& typed) {
+    const std::string clean = trimBlanks(engine::Namer::sanitizeForFileName(typed.toStdString()));
+    if (clean.empty() || clean == engine::FileRules::stem(Path(wanted.currentName))) {
+        return;
+    }
+    const auto index = indexOf(wanted.id);
+    if (!index) {
+        return;
+    }
+    const engine::RenameRecord record = history_[*index];
+    const Path current = Path(record.folderPath) / record.currentName;
+    announce(engine::Renamer::uniqueURL(current.parent_path(), clean,
+                                        engine::FileRules::extension(current), current));
+    const auto renamed = engine::Renamer::rename(current, clean);
+    if (!renamed) {
+        setMessage(q(renamed.error().description()));
+        return;
+    }
+    history_[*index].currentName = renamed.path().filename().string();
+    emit historyChanged();
+    saveHistory();
+    rememberCorrection(record.suggestedName, clean);
+}
+
+void AppModel::reveal(const engine::RenameRecord& record) {
+    if (services_.reveal) {
+        services_.reveal(record.presentPath());
+    }
+}
+
+} // namespace app

@@ -1,0 +1,24 @@
+#include "AppServices.h"
+
+#include "FileManager.h"
+#include "Notifier.h"
+
+#include <QCoreApplication>
+
+namespace app {
+
+AppServices AppServices::forApplication() {
+    AppServices services;
+    auto notifier = std::make_shared<Notifier>();
+    services.runningAsApplication = notifier->canPost();
+    services.startUpdater = true;
+    services.postNamedNotification = [notifier](const QStringList& names) {
+        notifier->named(names);
+    };
+    services.requestNotificationPermission = [notifier] { notifier->requestPermission(); };
+    services.reveal = [](const std::filesystem::path& file) { FileManager::reveal(file); };
+    services.executablePath = QCoreApplication::applicationFilePath();
+    return services;
+}
+
+} // namespace app

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "NamingService.h"
+
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace app {
+
+// What a folder chooser is asked to show.
+struct FolderRequest {
+    QString buttonTitle;
+    QString message;
+    std::optional<std::filesystem::path> startFolder;
+};
+
+// Everything the model reaches outside itself, so tests can drive and observe it.
+struct AppServices {
+    // Files. Empty: the desktop's defaults (XDG config and data homes).
+    QString settingsFile;
+    std::optional<std::filesystem::path> dataFolder;
+    std::optional<std::filesystem::path> homeFolder;
+    std::optional<std::filesystem::path> autostartFolder;
+    QString executablePath;
+
+    // Null: the real engine with the model settings.
+    std::shared_ptr<NamingService> namer;
+    // Pause before each file of a drain, so the file is completely written.
+    std::chrono::milliseconds pause{600};
+    std::function<std::chrono::system_clock::time_point()> now;
+
+    // Running as the desktop application (not a command-line mode) with a session bus.
+    bool runningAsApplication = false;
+    bool startUpdater = false;
+    std::function<void(const QStringList& names)> postNamedNotification;
+    std::function<void()> requestNotificationPermission;
+
+    std::function<std::optional<std::filesystem::path>(const FolderRequest&)> chooseFolder;
+    std::function<void()> bringToFront;
+    std::function<bool()> altHeld;
+    // True when a text field was being edited and took the undo itself.
+    std::function<bool()> passUndoToTextEditor;
+    std::function<void(const std::filesystem::path& file)> reveal;
+
+    // The real services of the running application; callers fill what only views know.
+    static AppServices forApplication();
+};
+
+} // namespace app

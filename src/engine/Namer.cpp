@@ -1,0 +1,94 @@
+#include "Namer.h"
+
+#include "ModelClient.h"
+
+namespace engine {
+
+namespace {
+
+const char* const imagePromptHead = "Name this screenshot.";
+const char* const textPromptHead = "Name this screenshot.\n";
+
+Namer::Engine engineFor(const ModelClient::Status& status) {
+    using Kind = ModelClient::Status::Kind;
+    switch (status.kind) {
+    case Kind::ready:
+        return {status.acceptsImages ? Namer::Engine::Kind::visionModel
+                                     : Namer::Engine::Kind::textModel,
+                {}};
+    case Kind::noServer:
+        return {Namer::Engine::Kind::textOnly,
+                "No local model server answered. Start Ollama or llama-server for better names."};
+    case Kind::noModels:
+        return {Namer::Engine::Kind::textOnly,
+                "Choose a local model in Settings for better names."};
+    case Kind::modelNotInstalled:
+        return {Namer::Engine::Kind::textOnly, "The local model isn't downloaded yet."};
+    case Kind::unavailable:
+        break;
+    }
+    return {Namer::Engine::Kind::textOnly, "The local model isn't available."};
+}
+
+RgbImage whiteSquare(int side) {
+    RgbImage image;
+    image.width = side;
+    image.height = side;
+    image.pixels.assign(static_cast<std::size_t>(side) * side * 3, 255);
+    return image;
+}
+
+} // namespace
+
+Namer::Namer(ModelConfig config) : config_(std::move(config)) {}
+
+Namer::Engine Namer::engine() const {
+    return engineFor(ModelClient(config_).status());
+}
+
+std::optional<Namer::Result> Namer::suggestName(const std::filesystem::path& file,
+                                                const std::vector<Correction>& corrections) const {
+    return suggestName(TextReader::read(file, maxPixelSize), corrections);
+}
+
+std::optional<Namer::Result> Namer::suggestName(const TextReader::Reading& reading,
+                                                const std::vector<Correction>& corrections) const {
+    const std::string instructions = makeInstructions(corrections);
+    const std::string context = makeContext(reading);
+
+    const ModelClient client(config_);
+    const ModelClient::Status status = client.status();
+    if (status.kind == ModelClient::Status::Kind::ready) {
+        if (status.acceptsImages && reading.image) {
+            const auto answer = client.askWithImage(status, instructions,
+                                                    {imagePromptHead, context}, *reading.image);
+            if (auto name = answer ? clean(*answer) : std::nullopt) {
+                return Result{*name, Source::vision};
+            }
+        }
+        if (!reading.lines.empty() || !reading.hints.empty()) {
+            const auto answer = client.askWithText(status, instructions, textPromptHead + context);
+            if (auto name = answer ? clean(*answer) : std::nullopt) {
+                return Result{*name, Source::text};
+            }
+        }
+    }
+    if (auto name = heuristicName(reading.lines)) {
+        return Result{*name, Source::heuristic};
+    }
+    return std::nullopt;
+}
+
+void Namer::warmUp() const {
+    const ModelClient client(config_);
+    const ModelClient::Status status = client.status();
+    if (status.kind != ModelClient::Status::Kind::ready) {
+        return;
+    }
+    client.prewarm(status);
+    if (status.acceptsImages) {
+        client.askWithImage(status, makeInstructions({}), {imagePromptHead, ""}, whiteSquare(64));
+    }
+}
+
+} // namespace engine
