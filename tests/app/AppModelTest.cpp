@@ -1,3 +1,6 @@
+// glib names a member "signals": include it before Qt defines that word.
+#include "engine/ReadingTestImages.h"
+
 #include "AppModel.h"
 #include "HistoryStore.h"
 
@@ -488,4 +491,20 @@ TEST_F(AppModelTest, revealShowsThePresentFile) {
     model->reveal(model->history().front());
     EXPECT_EQ(revealed,
               (std::vector<fs::path>{screenshots / "Beach.png", screenshots / "IMG_1.png"}));
+}
+
+TEST_F(AppModelTest, realEngineNamesAScreenshotFromItsText) {
+    setSetting("modelEndpoint", "http://127.0.0.1:9"); // no model server: the heuristic names it
+    auto services = this->services();
+    services.namer = nullptr;
+    AppModel model(std::move(services));
+    EXPECT_EQ(model.engine().kind, engine::Namer::Engine::Kind::textOnly);
+    QSignalSpy named(&model, &AppModel::fileNamed);
+    reading_test::Canvas canvas(1000, 400, 250);
+    canvas.text("Quarterly Sales Dashboard", 60, 80, 36, 20);
+    ASSERT_TRUE(canvas.save(root / "shot.png"));
+    fs::rename(root / "shot.png", screenshots / "Screenshot From 2026-03-14 09-41-22.png");
+    ASSERT_TRUE(named.wait(10000));
+    EXPECT_TRUE(fs::exists(screenshots / "Quarterly Sales Dashboard.png"));
+    EXPECT_EQ(model.history().front().source, engine::Namer::Source::heuristic);
 }
