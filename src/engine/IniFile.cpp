@@ -1,5 +1,7 @@
 #include "IniFile.h"
 
+#include "Unicode.h"
+
 #include <cstdint>
 #include <fstream>
 #include <sstream>
@@ -38,19 +40,6 @@ void appendCodePoint(std::string& out, std::uint32_t c) {
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 // "\x" escapes carry UTF-16 code units; a high surrogate waits for its partner.
@@ -136,8 +125,9 @@ std::string unescapeQSettings(std::string_view raw) {
         const char e = raw[++i];
         if (e == 'x') {
             std::uint32_t unit = 0;
-            while (i + 1 < raw.size() && hexValue(raw[i + 1]) >= 0 && unit <= 0xFFFF) {
-                unit = unit * 16 + static_cast<std::uint32_t>(hexValue(raw[++i]));
+            while (i + 1 < raw.size() && Unicode::hexDigitValue(raw[i + 1]) >= 0 &&
+                   unit <= 0xFFFF) {
+                unit = unit * 16 + static_cast<std::uint32_t>(Unicode::hexDigitValue(raw[++i]));
             }
             sink.unit(unit);
         } else if (e >= '0' && e <= '7') {

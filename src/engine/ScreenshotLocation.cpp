@@ -1,5 +1,7 @@
 #include "ScreenshotLocation.h"
 
+#include "Unicode.h"
+
 #include "IniFile.h"
 #include "XdgDirs.h"
 
@@ -46,23 +48,12 @@ bool currentDesktopIs(const Environment& environment, std::string_view desktop) 
 }
 
 std::string percentDecoded(std::string_view text) {
-    const auto hex = [](char c) {
-        if (c >= '0' && c <= '9') {
-            return c - '0';
-        }
-        if (c >= 'a' && c <= 'f') {
-            return c - 'a' + 10;
-        }
-        if (c >= 'A' && c <= 'F') {
-            return c - 'A' + 10;
-        }
-        return -1;
-    };
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 &&
-            hex(text[i + 2]) >= 0) {
-            out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+        if (text[i] == '%' && i + 2 < text.size() && Unicode::hexDigitValue(text[i + 1]) >= 0 &&
+            Unicode::hexDigitValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(Unicode::hexDigitValue(text[i + 1]) * 16 +
+                                     Unicode::hexDigitValue(text[i + 2]));
             i += 2;
         } else {
             out += text[i];

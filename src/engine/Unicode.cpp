@@ -193,26 +193,41 @@ bool isNumber(std::string_view character) {
     return !character.empty() && isNumber(firstScalar(character));
 }
 
-bool isUppercase(std::string_view character) {
+namespace {
+// A character has a case when it is its own mapping into that case and the other mapping
+// changes it; single scalars also count by their Unicode property.
+bool hasCase(std::string_view character, UProperty property, std::string (*same)(std::string_view),
+             std::string (*other)(std::string_view)) {
     if (character.empty()) {
         return false;
     }
     const auto s = scalars(character);
-    if (s.size() == 1 && u_hasBinaryProperty(static_cast<UChar32>(s[0]), UCHAR_UPPERCASE)) {
+    if (s.size() == 1 && u_hasBinaryProperty(static_cast<UChar32>(s[0]), property)) {
         return true;
     }
-    return toUpper(character) == character && toLower(character) != character;
+    return same(character) == character && other(character) != character;
+}
+} // namespace
+
+bool isUppercase(std::string_view character) {
+    return hasCase(character, UCHAR_UPPERCASE, toUpper, toLower);
 }
 
 bool isLowercase(std::string_view character) {
-    if (character.empty()) {
-        return false;
+    return hasCase(character, UCHAR_LOWERCASE, toLower, toUpper);
+}
+
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
     }
-    const auto s = scalars(character);
-    if (s.size() == 1 && u_hasBinaryProperty(static_cast<UChar32>(s[0]), UCHAR_LOWERCASE)) {
-        return true;
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
     }
-    return toLower(character) == character && toUpper(character) != character;
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
 }
 
 std::string trimWhitespace(std::string_view text) {

@@ -41,6 +41,9 @@ bool isNumber(std::string_view character);
 bool isUppercase(std::string_view character);
 bool isLowercase(std::string_view character);
 
+// 0 to 15 for an ASCII hexadecimal digit, else -1.
+int hexDigitValue(char c);
+
 // Trims white space and line breaks at both ends.
 std::string trimWhitespace(std::string_view text);
 

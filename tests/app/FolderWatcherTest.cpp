@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QTest>
 
+#include "engine/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,21 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "quillmark-watch-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using TempFolder = ScratchFolder;
 
 void touch(const fs::path& file) {
     int fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);

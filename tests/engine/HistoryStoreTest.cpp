@@ -1,5 +1,7 @@
 #include "HistoryStore.h"
 
+#include "engine/ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -19,21 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "quillmark-history-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using TempFolder = ScratchFolder;
 
 std::chrono::system_clock::time_point at(std::chrono::sys_seconds seconds) {
     return std::chrono::system_clock::time_point(seconds);
