@@ -5,6 +5,7 @@
 #include "Namer.h"
 #include "NamingStyle.h"
 #include "RenameRecord.h"
+#include "Renamer.h"
 
 #include <QObject>
 #include <QString>
@@ -122,6 +123,8 @@ private:
     std::set<std::string> undonePresentPaths() const;
     bool swallowProduced(const Path& file);
     void announce(const Path& predicted);
+    engine::RenameResult renameAnnounced(const Path& file, const std::string& stem);
+    void forgetMovedRecord(std::size_t index, const std::string& fileName);
     void rememberCorrection(const std::string& suggested, const std::string& chosen);
     Path homeFolder() const;
     // Anything at all, a dangling link included, holds a name.

@@ -144,6 +144,14 @@ void AppModel::tidyUp(const Path& folder) {
     enqueue(files);
 }
 
+void AppModel::forgetMovedRecord(std::size_t index, const std::string& fileName) {
+    history_.erase(history_.begin() + static_cast<std::ptrdiff_t>(index));
+    emit historyChanged();
+    saveHistory();
+    setMessage(quoted(stemOf(fileName)) +
+               QStringLiteral(" was moved or deleted, so it\u2019s off the list."));
+}
+
 void AppModel::undo(const engine::RenameRecord& wanted) {
     const auto index = indexOf(wanted.id);
     if (!index) {
@@ -152,11 +160,7 @@ void AppModel::undo(const engine::RenameRecord& wanted) {
     const engine::RenameRecord record = history_[*index];
     const Path current = Path(record.folderPath) / record.currentName;
     if (!anythingAt(current)) {
-        history_.erase(history_.begin() + static_cast<std::ptrdiff_t>(*index));
-        emit historyChanged();
-        saveHistory();
-        setMessage(quoted(stemOf(record.currentName)) +
-                   QStringLiteral(" was moved or deleted, so it\u2019s off the list."));
+        forgetMovedRecord(*index, record.currentName);
         return;
     }
     const Path original = Path(record.folderPath) / record.originalName;
@@ -210,29 +214,20 @@ void AppModel::nameAgain(const engine::RenameRecord& wanted) {
     const engine::RenameRecord record = history_[*index];
     const Path original = Path(record.folderPath) / record.originalName;
     if (!anythingAt(original)) {
-        history_.erase(history_.begin() + static_cast<std::ptrdiff_t>(*index));
-        emit historyChanged();
-        saveHistory();
-        setMessage(quoted(stemOf(record.originalName)) +
-                   QStringLiteral(" was moved or deleted, so it\u2019s off the list."));
+        forgetMovedRecord(*index, record.originalName);
         setLastUndoneID(std::nullopt);
         return;
     }
-    const std::string base = engine::FileRules::stem(Path(record.currentName));
-    announce(engine::Renamer::uniqueURL(original.parent_path(), base,
-                                        engine::FileRules::extension(original), original));
-    const auto renamed = engine::Renamer::rename(original, base);
+    const auto renamed =
+        renameAnnounced(original, engine::FileRules::stem(Path(record.currentName)));
     if (!renamed) {
         setMessage(q(renamed.error().description()));
         return;
     }
-    // The history may have changed while nothing here waited, but look it up again anyway.
-    if (const auto now = indexOf(record.id)) {
-        history_[*now].undone = false;
-        history_[*now].currentName = renamed.path().filename().string();
-        emit historyChanged();
-        saveHistory();
-    }
+    history_[*index].undone = false;
+    history_[*index].currentName = renamed.path().filename().string();
+    emit historyChanged();
+    saveHistory();
     setMessage(QStringLiteral("Named ") + quoted(q(engine::FileRules::stem(renamed.path()))) +
                QStringLiteral(" again."));
     setLastUndoneID(std::nullopt);
@@ -248,10 +243,7 @@ void AppModel::correct(const engine::RenameRecord& wanted, const QString& typed)
         return;
     }
     const engine::RenameRecord record = history_[*index];
-    const Path current = Path(record.folderPath) / record.currentName;
-    announce(engine::Renamer::uniqueURL(current.parent_path(), clean,
-                                        engine::FileRules::extension(current), current));
-    const auto renamed = engine::Renamer::rename(current, clean);
+    const auto renamed = renameAnnounced(Path(record.folderPath) / record.currentName, clean);
     if (!renamed) {
         setMessage(q(renamed.error().description()));
         return;

@@ -21,6 +21,14 @@ void AppModel::announce(const Path& predicted) {
     producedPaths_.insert(predicted.string());
 }
 
+engine::RenameResult AppModel::renameAnnounced(const Path& file, const std::string& stem) {
+    // The watcher must take the renamed file for ours, so its path is announced first; it
+    // stays announced when the rename fails.
+    announce(engine::Renamer::uniqueURL(file.parent_path(), stem,
+                                        engine::FileRules::extension(file), file));
+    return engine::Renamer::rename(file, stem);
+}
+
 void AppModel::screenshotAppeared(const Path& file) {
     if (swallowProduced(file)) {
         return;
@@ -103,9 +111,7 @@ void AppModel::finishNaming(const Path& file, const std::optional<engine::Namer:
     }
     const auto date = engine::FileCreationDate::of(file).value_or(services_.now());
     const std::string styled = style_.apply(result->name, date);
-    announce(engine::Renamer::uniqueURL(file.parent_path(), styled,
-                                        engine::FileRules::extension(file), file));
-    const auto renamed = engine::Renamer::rename(file, styled);
+    const auto renamed = renameAnnounced(file, styled);
     if (!renamed) {
         setMessage(QString::fromStdString(renamed.error().description()));
         return;
