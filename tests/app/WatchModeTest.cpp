@@ -1,0 +1,93 @@
+// `quillmark --watch` as a real process in a temporary home folder.
+// libvips before Qt: glib's headers use the word Qt defines as a macro.
+#include "engine/ReadingTestImages.h"
+
+#include "HistoryStore.h"
+#include "VipsRuntime.h"
+#include "app/WatchProcess.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using watch_process::WatchProcess;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A browser page with a heading and a few lines of text, as a screenshot tool saves it.
+bool saveTextScreenshot(const fs::path& path) {
+    reading_test::Canvas canvas(1440, 900, 250);
+    canvas.fill(0, 0, 1440, 40, 228, 228, 231);
+    canvas.text("Booking confirmation - Web Browser", 560, 11, 14, 60);
+    int y = 120;
+    y += canvas.text("Flight to Lisbon", 180, y, 40, 20, true) + 30;
+    for (const char* line : {"Your booking is confirmed. Booking reference: K7QX2M",
+                             "Departure: Friday 14 March 2026, 09:40 from Berlin Brandenburg",
+                             "Arrival: Friday 14 March 2026, 11:55 at Lisbon Humberto Delgado",
+                             "Passenger: Maria Santos, seat 14C, one checked bag"}) {
+        y += canvas.text(line, 180, y, 20, 50) + 18;
+    }
+    return canvas.save(path);
+}
+
+class WatchModeTest : public ::testing::Test {
+protected:
+    QTemporaryDir scratch;
+    fs::path root{scratch.path().toStdString()};
+    watch_process::ClosedPort modelPort;
+
+    void SetUp() override { ASSERT_TRUE(engine::VipsRuntime::ensureStarted()); }
+};
+
+TEST_F(WatchModeTest, namesASavedScreenshotRecordsItAndStopsOnTerm) {
+    const fs::path home = root / "home";
+    const fs::path screenshots = home / "Pictures" / "Screenshots";
+    fs::create_directories(screenshots);
+    fs::create_directories(root / "staging");
+    // Data home left to its default under the home folder.
+    WatchProcess watch(
+        watch_process::isolatedEnvironment(home, home / ".config", std::nullopt, modelPort.url()));
+    ASSERT_EQ(watch.errorLine(5s), "quillmark: watching " + screenshots.string());
+
+    // Written elsewhere, then moved in whole, as screenshot tools do.
+    const std::string original = "Screenshot From 2026-03-14 09-41-22.png";
+    ASSERT_TRUE(saveTextScreenshot(root / "staging" / "shot.png"));
+    fs::rename(root / "staging" / "shot.png", screenshots / original);
+
+    const auto line = watch.outputLine(20s);
+    ASSERT_TRUE(line.has_value());
+    const std::string prefix = original + " -> ";
+    const std::string source = " [heuristic]";
+    ASSERT_TRUE(line->starts_with(prefix) && line->ends_with(".png" + source)) << *line;
+    const std::string renamed =
+        line->substr(prefix.size(), line->size() - prefix.size() - source.size());
+    EXPECT_NE(renamed, ".png");
+    EXPECT_FALSE(fs::exists(screenshots / original));
+    EXPECT_TRUE(fs::exists(screenshots / renamed));
+
+    const auto history = engine::HistoryStore("Quillmark", home / ".local" / "share").load();
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history.front().folderPath, screenshots.string());
+    EXPECT_EQ(history.front().originalName, original);
+    EXPECT_EQ(history.front().currentName, renamed);
+    EXPECT_EQ(history.front().source, engine::Namer::Source::heuristic);
+    EXPECT_FALSE(history.front().undone);
+
+    EXPECT_EQ(watch.stop(SIGTERM, 2s), 0);
+    // Its own rename was swallowed: nothing more was printed.
+    EXPECT_EQ(watch.outputLine(0ms), std::nullopt);
+}
+
+TEST_F(WatchModeTest, missingHomeFolderIsReportedAndInterruptStops) {
+    // With no home folder every fallback of the screenshot folder lookup is missing too.
+    const fs::path home = root / "absent";
+    WatchProcess watch(
+        watch_process::isolatedEnvironment(home, root / "config", root / "data", modelPort.url()));
+    ASSERT_EQ(watch.errorLine(5s), "quillmark: watching " + home.string());
+    EXPECT_EQ(watch.outputLine(5s),
+              "Couldn't watch absent. Check that the folder exists and that you may read it.");
+    EXPECT_EQ(watch.stop(SIGINT, 2s), 0);
+}
+
+} // namespace
