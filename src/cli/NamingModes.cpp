@@ -16,8 +16,11 @@ namespace {
 using engine::Namer;
 using engine::TextReader;
 
-TextReader::Reading readForNaming(const std::filesystem::path& file) {
-    return TextReader::read(file, Namer::maxPixelSize);
+// Reads only the lines a naming with this engine looks at. The engine is asked once per run.
+ReadAhead::Reader readerFor(const Namer::Engine& engine) {
+    return [maxLines = Namer::linesNeeded(engine)](const std::filesystem::path& file) {
+        return TextReader::read(file, Namer::maxPixelSize, maxLines);
+    };
 }
 
 std::string seconds(std::chrono::steady_clock::duration elapsed) {
@@ -47,12 +50,13 @@ std::string NamingModes::engineLabel(const Namer::Engine& engine) {
 
 int NamingModes::suggest(const std::vector<std::string>& files, const Namer& namer,
                          std::ostream& out) {
-    out << "engine: " << engineLabel(namer.engine()) << std::endl;
+    const Namer::Engine engine = namer.engine();
+    out << "engine: " << engineLabel(engine) << std::endl;
     std::vector<std::filesystem::path> paths;
     for (const auto& file : files) {
         paths.push_back(OperandPath::absolute(file));
     }
-    ReadAhead readings(paths, readWorkers, readWindow, readForNaming);
+    ReadAhead readings(paths, readWorkers, readWindow, readerFor(engine));
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const auto start = std::chrono::steady_clock::now();
         const auto result = namer.suggestName(readings.take(i), {});
@@ -74,7 +78,7 @@ int NamingModes::tidy(const std::string& folder, const Namer& namer, std::ostrea
         return 1;
     }
     int status = 0;
-    ReadAhead readings(listing.files, readWorkers, readWindow, readForNaming);
+    ReadAhead readings(listing.files, readWorkers, readWindow, readerFor(namer.engine()));
     for (std::size_t i = 0; i < listing.files.size(); ++i) {
         const auto& file = listing.files[i];
         const std::string oldName = file.filename().string();

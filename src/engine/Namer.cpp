@@ -38,6 +38,33 @@ RgbImage whiteSquare(int side) {
     return image;
 }
 
+std::optional<Namer::Result> nameReading(const ModelClient& client,
+                                         const ModelClient::Status& status,
+                                         const TextReader::Reading& reading,
+                                         const std::vector<Correction>& corrections) {
+    const std::string instructions = Namer::makeInstructions(corrections);
+    const std::string context = Namer::makeContext(reading);
+    if (status.kind == ModelClient::Status::Kind::ready) {
+        if (status.acceptsImages && reading.image) {
+            const auto answer = client.askWithImage(status, instructions,
+                                                    {imagePromptHead, context}, *reading.image);
+            if (auto name = answer ? Namer::clean(*answer) : std::nullopt) {
+                return Namer::Result{*name, Namer::Source::vision};
+            }
+        }
+        if (!reading.lines.empty() || !reading.hints.empty()) {
+            const auto answer = client.askWithText(status, instructions, textPromptHead + context);
+            if (auto name = answer ? Namer::clean(*answer) : std::nullopt) {
+                return Namer::Result{*name, Namer::Source::text};
+            }
+        }
+    }
+    if (auto name = Namer::heuristicName(reading.lines)) {
+        return Namer::Result{*name, Namer::Source::heuristic};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 Namer::Namer(ModelConfig config) : config_(std::move(config)) {}
@@ -46,37 +73,23 @@ Namer::Engine Namer::engine() const {
     return engineFor(ModelClient(config_).status());
 }
 
+std::size_t Namer::linesNeeded(const Engine& engine) {
+    return engine.kind == Engine::Kind::textOnly ? heuristicLineLimit : contextLineLimit;
+}
+
 std::optional<Namer::Result> Namer::suggestName(const std::filesystem::path& file,
                                                 const std::vector<Correction>& corrections) const {
-    return suggestName(TextReader::read(file, maxPixelSize), corrections);
+    // The server is asked first so the reading can stop at the lines this naming will use.
+    const ModelClient client(config_);
+    const ModelClient::Status status = client.status();
+    const std::size_t maxLines = linesNeeded(engineFor(status));
+    return nameReading(client, status, TextReader::read(file, maxPixelSize, maxLines), corrections);
 }
 
 std::optional<Namer::Result> Namer::suggestName(const TextReader::Reading& reading,
                                                 const std::vector<Correction>& corrections) const {
-    const std::string instructions = makeInstructions(corrections);
-    const std::string context = makeContext(reading);
-
     const ModelClient client(config_);
-    const ModelClient::Status status = client.status();
-    if (status.kind == ModelClient::Status::Kind::ready) {
-        if (status.acceptsImages && reading.image) {
-            const auto answer = client.askWithImage(status, instructions,
-                                                    {imagePromptHead, context}, *reading.image);
-            if (auto name = answer ? clean(*answer) : std::nullopt) {
-                return Result{*name, Source::vision};
-            }
-        }
-        if (!reading.lines.empty() || !reading.hints.empty()) {
-            const auto answer = client.askWithText(status, instructions, textPromptHead + context);
-            if (auto name = answer ? clean(*answer) : std::nullopt) {
-                return Result{*name, Source::text};
-            }
-        }
-    }
-    if (auto name = heuristicName(reading.lines)) {
-        return Result{*name, Source::heuristic};
-    }
-    return std::nullopt;
+    return nameReading(client, client.status(), reading, corrections);
 }
 
 void Namer::warmUp() const {

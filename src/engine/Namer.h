@@ -36,6 +36,10 @@ public:
     static constexpr int maxPixelSize = 1600;
     static constexpr std::size_t contextLineLimit = 40;
     static constexpr std::size_t contextCharacterLimit = 1800;
+    static constexpr std::size_t heuristicLineLimit = 15;
+
+    // The most text lines a naming with this engine looks at, so reading may stop there.
+    static std::size_t linesNeeded(const Engine& engine);
 
     explicit Namer(ModelConfig config = {});
 

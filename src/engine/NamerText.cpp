@@ -15,7 +15,6 @@ constexpr std::size_t correctionsShown = 8;
 constexpr std::size_t cleanedWordLimit = 8;
 constexpr std::size_t cleanedCharacterLimit = 70;
 constexpr std::size_t cleanedCharacterMinimum = 2;
-constexpr std::size_t heuristicLineLimit = 15;
 constexpr std::size_t heuristicWordLimit = 6;
 
 bool isForbiddenInFileName(char32_t c) {

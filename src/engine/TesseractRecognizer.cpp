@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <dlfcn.h>
 #include <memory>
-#include <mutex>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
@@ -12,23 +11,23 @@ namespace engine {
 namespace {
 
 // Tesseract asks OpenMP for fixed team sizes; on two shared cores the threads spin more than
-// they compute (4x slower per page). OMP_THREAD_LIMIT is read when libgomp loads, too early for
-// us, so serialise every parallel region through the API instead, if libgomp is there at all.
-void limitOpenMpToOneThread() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        using SetInt = void (*)(int);
-        if (auto setLevels =
-                reinterpret_cast<SetInt>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"))) {
-            setLevels(0);
-        }
-    });
+// they compute (4x slower per page, 10x when two threads read). OMP_THREAD_LIMIT is read when
+// libgomp loads, too early for us, so serialise every parallel region through the API instead,
+// if libgomp is there at all. The setting belongs to the calling thread: every thread that
+// recognises must make it.
+void limitOpenMpToOneThreadHere() {
+    using SetInt = void (*)(int);
+    static const auto setLevels =
+        reinterpret_cast<SetInt>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
+    if (setLevels) {
+        setLevels(0);
+    }
 }
 
 class Engine {
 public:
     Engine() {
-        limitOpenMpToOneThread();
+        limitOpenMpToOneThreadHere();
         // Stops the engine printing its resolution guesses on standard error.
         std::vector<std::string> names{"debug_file"};
         std::vector<std::string> values{"/dev/null"};
@@ -36,7 +35,6 @@ public:
                       false) != 0) {
             return;
         }
-        api_.SetPageSegMode(tesseract::PSM_AUTO);
         // Polarity is fixed before recognition; retrying weak lines inverted costs up to 50%.
         api_.SetVariable("tessedit_do_invert", "0");
         ready_ = true;
@@ -49,6 +47,11 @@ private:
     tesseract::TessBaseAPI api_;
     bool ready_ = false;
 };
+
+Engine& threadEngine() {
+    thread_local Engine engine;
+    return engine;
+}
 
 std::uint8_t luma(const std::uint8_t* p) {
     return static_cast<std::uint8_t>((p[0] * 299 + p[1] * 587 + p[2] * 114 + 500) / 1000);
@@ -108,40 +111,73 @@ std::vector<std::uint8_t> TesseractRecognizer::darkTextOnLight(const RgbImage& i
     return out;
 }
 
-std::vector<TextObservation> TesseractRecognizer::recognize(const RgbImage& image) {
-    std::vector<TextObservation> observations;
+TesseractRecognizer::TesseractRecognizer(const RgbImage& image)
+    : width_(image.width), height_(image.height) {
     if (image.empty()) {
-        return observations;
+        return;
     }
-    thread_local Engine engine;
+    Engine& engine = threadEngine();
     if (!engine.ready()) {
-        return observations;
+        return;
     }
     tesseract::TessBaseAPI& api = engine.api();
-    const std::vector<std::uint8_t> grey = darkTextOnLight(image);
-    api.SetImage(grey.data(), image.width, image.height, 1, image.width);
+    grey_ = darkTextOnLight(image);
+    api.SetPageSegMode(tesseract::PSM_AUTO);
+    api.SetImage(grey_.data(), width_, height_, 1, width_);
+    if (std::unique_ptr<tesseract::PageIterator> it(api.AnalyseLayout()); it) {
+        do {
+            PixelBox box;
+            if (!tesseract::PTIsTextType(it->BlockType()) ||
+                !it->BoundingBox(tesseract::RIL_TEXTLINE, &box.left, &box.top, &box.right,
+                                 &box.bottom) ||
+                box.right <= box.left || box.bottom <= box.top) {
+                continue;
+            }
+            TextObservation o;
+            o.x = static_cast<double>(box.left) / width_;
+            o.width = static_cast<double>(box.right - box.left) / width_;
+            o.height = static_cast<double>(box.bottom - box.top) / height_;
+            o.y = 1.0 - static_cast<double>(box.bottom) / height_;
+            boxes_.push_back(box);
+            lines_.push_back(o);
+        } while (it->Next(tesseract::RIL_TEXTLINE));
+    }
+    api.Clear();
+}
+
+std::optional<std::string> TesseractRecognizer::recognizeLine(std::size_t index) const {
+    if (index >= boxes_.size()) {
+        return std::nullopt;
+    }
+    // The line alone on white: a pixel of the page around its box, then blank space about half
+    // its height on every side. Neighbouring lines stay out, and the engine scales the line to
+    // its input height with the same room around the text as on a whole page.
+    const PixelBox& box = boxes_[index];
+    const int left = std::max(0, box.left - 1);
+    const int top = std::max(0, box.top - 1);
+    const int right = std::min(width_, box.right + 1);
+    const int bottom = std::min(height_, box.bottom + 1);
+    const int pad = std::clamp((box.bottom - box.top) / 2, 4, 64);
+    const int width = right - left + 2 * pad;
+    const int height = bottom - top + 2 * pad;
+    std::vector<std::uint8_t> canvas(static_cast<std::size_t>(width) * height, 255);
+    for (int y = top; y < bottom; ++y) {
+        const auto from = grey_.begin() + static_cast<std::ptrdiff_t>(y) * width_;
+        std::copy(from + left, from + right,
+                  canvas.begin() + static_cast<std::ptrdiff_t>(y - top + pad) * width + pad);
+    }
+
+    tesseract::TessBaseAPI& api = threadEngine().api();
+    api.SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+    api.SetImage(canvas.data(), width, height, 1, width);
+    std::optional<std::string> text;
     if (api.Recognize(nullptr) == 0) {
-        std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
-        if (it && !it->Empty(tesseract::RIL_TEXTLINE)) {
-            do {
-                int left = 0, top = 0, right = 0, bottom = 0;
-                if (!it->BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom)) {
-                    continue;
-                }
-                TextObservation o;
-                o.x = static_cast<double>(left) / image.width;
-                o.width = static_cast<double>(right - left) / image.width;
-                o.height = static_cast<double>(bottom - top) / image.height;
-                o.y = 1.0 - static_cast<double>(bottom) / image.height;
-                if (std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_TEXTLINE)); text) {
-                    o.text = std::string(text.get());
-                }
-                observations.push_back(std::move(o));
-            } while (it->Next(tesseract::RIL_TEXTLINE));
+        if (std::unique_ptr<char[]> utf8(api.GetUTF8Text()); utf8) {
+            text = std::string(utf8.get());
         }
     }
     api.Clear();
-    return observations;
+    return text;
 }
 
 } // namespace engine

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <fstream>
 #include <memory>
+#include <numeric>
 #include <vips/vips.h>
 
 namespace engine {
@@ -166,25 +167,81 @@ std::optional<RgbImage> TextReader::loadImage(const std::filesystem::path& file,
     return image;
 }
 
+namespace {
+
+// Top to bottom, then left to right for boxes whose mid-points are within the tolerance; a
+// stable sort, so equal boxes keep the recogniser's order.
+template <typename T, typename BoxOf> void sortInReadingOrder(std::vector<T>& items, BoxOf boxOf) {
+    std::stable_sort(items.begin(), items.end(), [&](const T& a, const T& b) {
+        const TextObservation& oa = boxOf(a);
+        const TextObservation& ob = boxOf(b);
+        const double ya = oa.midY();
+        const double yb = ob.midY();
+        if (std::abs(ya - yb) > sameLineTolerance) {
+            return ya > yb;
+        }
+        return oa.x < ob.x;
+    });
+}
+
+std::optional<std::string> trimmedLine(const std::optional<std::string>& text) {
+    if (!text) {
+        return std::nullopt;
+    }
+    std::string line = Unicode::trimWhitespace(*text);
+    return line.empty() ? std::nullopt : std::optional(std::move(line));
+}
+
+// Lines are recognised in reading order, so the first lines of a capped reading are those of
+// the whole reading and stopping early only leaves the rest unread.
+std::vector<std::string> recognizeInReadingOrder(const TesseractRecognizer& page,
+                                                 std::optional<std::size_t> maxLines) {
+    std::vector<std::size_t> order(page.lines().size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    sortInReadingOrder(order,
+                       [&](std::size_t i) -> const TextObservation& { return page.lines()[i]; });
+    std::vector<std::string> lines;
+    for (const std::size_t index : order) {
+        if (maxLines && lines.size() >= *maxLines) {
+            break;
+        }
+        if (auto line = trimmedLine(page.recognizeLine(index))) {
+            lines.push_back(std::move(*line));
+        }
+    }
+    return lines;
+}
+
+TextReader::Reading readFile(const std::filesystem::path& file, int maxPixelSize,
+                             std::optional<std::size_t> maxLines,
+                             const SceneClassifier& classifier) {
+    TextReader::Reading reading;
+    reading.image = TextReader::loadImage(file, maxPixelSize);
+    if (!reading.image) {
+        return reading;
+    }
+    const TesseractRecognizer page(*reading.image);
+    // The classifier sees every line box, read or not, so hints do not depend on the cap.
+    reading.hints = TextReader::hintsFrom(classifier.classify(*reading.image, page.lines()));
+    reading.lines = recognizeInReadingOrder(page, maxLines);
+    return reading;
+}
+
+const SceneClassifier& builtInClassifier() {
+    static const ImageStatisticsClassifier classifier;
+    return classifier;
+}
+
+} // namespace
+
 std::vector<std::string>
 TextReader::linesInReadingOrder(std::vector<TextObservation> observations) {
-    std::stable_sort(observations.begin(), observations.end(),
-                     [](const TextObservation& a, const TextObservation& b) {
-                         const double ya = a.midY();
-                         const double yb = b.midY();
-                         if (std::abs(ya - yb) > sameLineTolerance) {
-                             return ya > yb;
-                         }
-                         return a.x < b.x;
-                     });
+    sortInReadingOrder(observations,
+                       [](const TextObservation& o) -> const TextObservation& { return o; });
     std::vector<std::string> lines;
     for (const TextObservation& o : observations) {
-        if (!o.text) {
-            continue;
-        }
-        std::string line = Unicode::trimWhitespace(*o.text);
-        if (!line.empty()) {
-            lines.push_back(std::move(line));
+        if (auto line = trimmedLine(o.text)) {
+            lines.push_back(std::move(*line));
         }
     }
     return lines;
@@ -207,20 +264,16 @@ std::vector<std::string> TextReader::hintsFrom(const std::vector<SceneObservatio
 
 TextReader::Reading TextReader::read(const std::filesystem::path& file, int maxPixelSize,
                                      const SceneClassifier& classifier) {
-    Reading reading;
-    reading.image = loadImage(file, maxPixelSize);
-    if (!reading.image) {
-        return reading;
-    }
-    std::vector<TextObservation> text = TesseractRecognizer::recognize(*reading.image);
-    reading.hints = hintsFrom(classifier.classify(*reading.image, text));
-    reading.lines = linesInReadingOrder(std::move(text));
-    return reading;
+    return readFile(file, maxPixelSize, std::nullopt, classifier);
 }
 
 TextReader::Reading TextReader::read(const std::filesystem::path& file, int maxPixelSize) {
-    static const ImageStatisticsClassifier classifier;
-    return read(file, maxPixelSize, classifier);
+    return readFile(file, maxPixelSize, std::nullopt, builtInClassifier());
+}
+
+TextReader::Reading TextReader::read(const std::filesystem::path& file, int maxPixelSize,
+                                     std::size_t maxLines) {
+    return readFile(file, maxPixelSize, maxLines, builtInClassifier());
 }
 
 } // namespace engine

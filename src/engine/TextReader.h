@@ -25,6 +25,9 @@ public:
     };
 
     static Reading read(const std::filesystem::path& file, int maxPixelSize);
+    // As read(), but stops recognising once the first `maxLines` lines in reading order are
+    // known: they are exactly the first lines of the uncapped reading. Hints are unaffected.
+    static Reading read(const std::filesystem::path& file, int maxPixelSize, std::size_t maxLines);
     static std::optional<RgbImage> loadImage(const std::filesystem::path& file, int maxPixelSize);
 
     // As read(), with another scene classifier than the built-in one.

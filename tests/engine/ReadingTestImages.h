@@ -37,32 +37,13 @@ public:
     // Draws text with its top-left corner at (x, y) in the given grey level; returns its height.
     int text(const std::string& text, int x, int y, int pixelSize, std::uint8_t ink,
              bool bold = false) {
-        VipsImage* mask = nullptr;
-        const std::string font =
-            std::string(bold ? "DejaVu Sans Bold " : "DejaVu Sans ") + std::to_string(pixelSize);
-        if (vips_text(&mask, text.c_str(), "font", font.c_str(), "dpi", 72, nullptr) != 0) {
-            return 0;
-        }
-        VipsImage* memory = vips_image_copy_memory(mask);
-        g_object_unref(mask);
-        const int w = vips_image_get_width(memory);
-        const int h = vips_image_get_height(memory);
-        const auto* alpha = static_cast<const std::uint8_t*>(vips_image_get_data(memory));
-        for (int j = 0; j < h; ++j) {
-            for (int i = 0; i < w; ++i) {
-                const int px = x + i, py = y + j;
-                if (px < 0 || py < 0 || px >= width_ || py >= height_) {
-                    continue;
-                }
-                const unsigned a = alpha[static_cast<std::size_t>(j) * w + i];
-                std::uint8_t* p = &pixels_[(static_cast<std::size_t>(py) * width_ + px) * 3];
-                for (int c = 0; c < 3; ++c) {
-                    p[c] = static_cast<std::uint8_t>((p[c] * (255 - a) + ink * a) / 255);
-                }
-            }
-        }
-        g_object_unref(memory);
-        return h;
+        return draw(text, x, y, pixelSize, 0, ink, bold);
+    }
+
+    // As text(), wrapped into lines at most `wrapWidth` pixels wide.
+    int wrappedText(const std::string& text, int x, int y, int pixelSize, int wrapWidth,
+                    std::uint8_t ink) {
+        return draw(text, x, y, pixelSize, wrapWidth, ink, false);
     }
 
     void noise(unsigned seed) {
@@ -88,6 +69,40 @@ public:
     }
 
 private:
+    int draw(const std::string& text, int x, int y, int pixelSize, int wrapWidth, std::uint8_t ink,
+             bool bold) {
+        VipsImage* mask = nullptr;
+        const std::string font =
+            std::string(bold ? "DejaVu Sans Bold " : "DejaVu Sans ") + std::to_string(pixelSize);
+        const int failed = wrapWidth > 0 ? vips_text(&mask, text.c_str(), "font", font.c_str(),
+                                                     "dpi", 72, "width", wrapWidth, nullptr)
+                                         : vips_text(&mask, text.c_str(), "font", font.c_str(),
+                                                     "dpi", 72, nullptr);
+        if (failed != 0) {
+            return 0;
+        }
+        VipsImage* memory = vips_image_copy_memory(mask);
+        g_object_unref(mask);
+        const int w = vips_image_get_width(memory);
+        const int h = vips_image_get_height(memory);
+        const auto* alpha = static_cast<const std::uint8_t*>(vips_image_get_data(memory));
+        for (int j = 0; j < h; ++j) {
+            for (int i = 0; i < w; ++i) {
+                const int px = x + i, py = y + j;
+                if (px < 0 || py < 0 || px >= width_ || py >= height_) {
+                    continue;
+                }
+                const unsigned a = alpha[static_cast<std::size_t>(j) * w + i];
+                std::uint8_t* p = &pixels_[(static_cast<std::size_t>(py) * width_ + px) * 3];
+                for (int c = 0; c < 3; ++c) {
+                    p[c] = static_cast<std::uint8_t>((p[c] * (255 - a) + ink * a) / 255);
+                }
+            }
+        }
+        g_object_unref(memory);
+        return h;
+    }
+
     int width_;
     int height_;
     std::vector<std::uint8_t> pixels_;

@@ -127,6 +127,61 @@ TEST_F(TextReaderFiles, lightTextOnDarkAreasIsRead) {
     EXPECT_THAT(reading.hints, testing::Contains("dark"));
 }
 
+TEST_F(TextReaderFiles, linesFollowReadingOrderAcrossColumnsAndCapKeepsTheFirst) {
+    // Two columns whose lines alternate in height: top to bottom means switching columns on
+    // every line, which a column-by-column reader would not do.
+    const std::vector<std::string> left{"Invoice March", "Payment pending", "Hotel Lisbon",
+                                        "Sales report",  "Team calendar",   "Server update"};
+    const std::vector<std::string> right{"Flight booking", "Budget review",  "Weekly summary",
+                                         "Release notes",  "Support ticket", "Order details"};
+    Canvas page(1000, 800, 255);
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        const int y = 40 + static_cast<int>(i) * 120;
+        page.text(left[i], 40, y, 24, 0);
+        page.text(right[i], 560, y + 60, 24, 0);
+        expected.push_back(left[i]);
+        expected.push_back(right[i]);
+    }
+    const auto path = folder / "columns.png";
+    ASSERT_TRUE(page.save(path));
+
+    const TextReader::Reading whole = TextReader::read(path, 1600);
+    ASSERT_EQ(whole.lines, expected);
+
+    const TextReader::Reading capped = TextReader::read(path, 1600, 5);
+    EXPECT_EQ(capped.lines, std::vector<std::string>(expected.begin(), expected.begin() + 5));
+    EXPECT_EQ(capped.hints, whole.hints);
+    ASSERT_TRUE(capped.image);
+    EXPECT_EQ(capped.image->pixels, whole.image->pixels);
+
+    EXPECT_EQ(TextReader::read(path, 1600, 40).lines, expected);
+    EXPECT_TRUE(TextReader::read(path, 1600, 0).lines.empty());
+}
+
+TEST_F(TextReaderFiles, cappedReadingOfADensePageIsTheStartOfTheWholeReading) {
+    // A page like a document window: a title, then paragraphs that wrap into many lines.
+    Canvas page(1100, 700, 250);
+    page.fill(0, 0, 1100, 36, 232, 232, 234);
+    page.text("Quarterly Budget Review", 420, 8, 16, 40, true);
+    const std::string paragraph =
+        "The budget review for the quarterly meeting covers the project timeline and customer "
+        "feedback on the release schedule. Shipping address changes are pending and the weekly "
+        "sales growth report is attached with the marketing plan draft. ";
+    int y = 60;
+    for (int i = 0; i < 3; ++i) {
+        y += page.wrappedText(paragraph + paragraph, 40, y, 16, 1000, 30) + 20;
+    }
+    const auto path = folder / "dense.png";
+    ASSERT_TRUE(page.save(path));
+
+    const auto whole = TextReader::read(path, 1600).lines;
+    ASSERT_GT(whole.size(), 10u);
+    EXPECT_EQ(whole.front(), "Quarterly Budget Review");
+    const auto capped = TextReader::read(path, 1600, 10).lines;
+    EXPECT_EQ(capped, std::vector<std::string>(whole.begin(), whole.begin() + 10));
+}
+
 TEST_F(TextReaderFiles, blankImageHasImageButNoLines) {
     const auto path = folder / "blank.png";
     ASSERT_TRUE(Canvas(640, 480, 255).save(path));
@@ -237,7 +292,11 @@ TEST_F(TextReaderFiles, everyImageExtensionDecodes) {
 
 TEST_F(TextReaderFiles, unreadableFilesGiveTheEmptyReading) {
     const auto check = [](const std::filesystem::path& path) {
-        EXPECT_TRUE(TextReader::read(path, 1600).isEmpty()) << path;
+        // Quietly: libvips would otherwise describe broken files on standard error.
+        testing::internal::CaptureStderr();
+        const bool empty = TextReader::read(path, 1600).isEmpty();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << path;
+        EXPECT_TRUE(empty) << path;
     };
     check(folder / "missing.png");
     check(folder / "");
