@@ -2,6 +2,7 @@
 
 #include "BmpDecoder.h"
 #include "ImageStatisticsClassifier.h"
+#include "ParallelLineReader.h"
 #include "TesseractRecognizer.h"
 #include "Unicode.h"
 #include "VipsRuntime.h"
@@ -184,14 +185,6 @@ template <typename T, typename BoxOf> void sortInReadingOrder(std::vector<T>& it
     });
 }
 
-std::optional<std::string> trimmedLine(const std::optional<std::string>& text) {
-    if (!text) {
-        return std::nullopt;
-    }
-    std::string line = Unicode::trimWhitespace(*text);
-    return line.empty() ? std::nullopt : std::optional(std::move(line));
-}
-
 // Lines are recognised in reading order, so the first lines of a capped reading are those of
 // the whole reading and stopping early only leaves the rest unread.
 std::vector<std::string> recognizeInReadingOrder(const TesseractRecognizer& page,
@@ -200,16 +193,7 @@ std::vector<std::string> recognizeInReadingOrder(const TesseractRecognizer& page
     std::iota(order.begin(), order.end(), std::size_t{0});
     sortInReadingOrder(order,
                        [&](std::size_t i) -> const TextObservation& { return page.lines()[i]; });
-    std::vector<std::string> lines;
-    for (const std::size_t index : order) {
-        if (maxLines && lines.size() >= *maxLines) {
-            break;
-        }
-        if (auto line = trimmedLine(page.recognizeLine(index))) {
-            lines.push_back(std::move(*line));
-        }
-    }
-    return lines;
+    return ParallelLineReader::read(page, order, maxLines);
 }
 
 TextReader::Reading readFile(const std::filesystem::path& file, int maxPixelSize,
@@ -233,6 +217,14 @@ const SceneClassifier& builtInClassifier() {
 }
 
 } // namespace
+
+std::optional<std::string> TextReader::trimmedLine(const std::optional<std::string>& text) {
+    if (!text) {
+        return std::nullopt;
+    }
+    std::string line = Unicode::trimWhitespace(*text);
+    return line.empty() ? std::nullopt : std::optional(std::move(line));
+}
 
 std::vector<std::string>
 TextReader::linesInReadingOrder(std::vector<TextObservation> observations) {

@@ -34,6 +34,10 @@ public:
     static Reading read(const std::filesystem::path& file, int maxPixelSize,
                         const SceneClassifier& classifier);
 
+    // A recognised string trimmed of white space and line breaks; nothing when that leaves
+    // it empty.
+    static std::optional<std::string> trimmedLine(const std::optional<std::string>& text);
+
     // Top to bottom, then left to right for boxes whose mid-points are within 0.01; trimmed,
     // empty strings and observations without text dropped.
     static std::vector<std::string> linesInReadingOrder(std::vector<TextObservation> observations);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace engine;
 using reading_test::BmpLayout;
@@ -180,6 +181,15 @@ TEST_F(TextReaderFiles, cappedReadingOfADensePageIsTheStartOfTheWholeReading) {
     EXPECT_EQ(whole.front(), "Quarterly Budget Review");
     const auto capped = TextReader::read(path, 1600, 10).lines;
     EXPECT_EQ(capped, std::vector<std::string>(whole.begin(), whole.begin() + 10));
+
+    // Pages read at the same time share the helper thread; each gets its own lines, in order.
+    std::vector<std::string> first;
+    std::vector<std::string> second;
+    std::thread other([&] { first = TextReader::read(path, 1600, 12).lines; });
+    second = TextReader::read(path, 1600).lines;
+    other.join();
+    EXPECT_EQ(first, std::vector<std::string>(whole.begin(), whole.begin() + 12));
+    EXPECT_EQ(second, whole);
 }
 
 TEST_F(TextReaderFiles, blankImageHasImageButNoLines) {
