@@ -2,6 +2,7 @@
 #include "FolderWatcher.h"
 #include "HistoryCodec.h"
 #include "HistoryStore.h"
+#include "Summary.h"
 
 #include <QCoreApplication>
 
@@ -19,17 +20,6 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-struct Summary {
-    double median = 0;
-    double low = 0;
-    double high = 0;
-};
-
-Summary summarize(std::vector<double> millis) {
-    std::sort(millis.begin(), millis.end());
-    return {millis[millis.size() / 2], millis.front(), millis.back()};
-}
 
 double millisSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -61,7 +51,7 @@ Summary benchSave(const fs::path& dataHome, int runs) {
     }
     std::printf("history file: %ju bytes\n",
                 static_cast<std::uintmax_t>(fs::file_size(store.fileURL())));
-    return summarize(times);
+    return Summary::of(times);
 }
 
 // The encoding alone, to tell it apart from the disk flushes of a save.
@@ -73,7 +63,7 @@ Summary benchEncode(int runs) {
         auto json = engine::HistoryCodec::encode(records);
         times.push_back(millisSince(start));
     }
-    return summarize(times);
+    return Summary::of(times);
 }
 
 Summary benchWatcher(const fs::path& folder, int files) {
@@ -99,7 +89,7 @@ Summary benchWatcher(const fs::path& folder, int files) {
         }
         times.push_back(std::chrono::duration<double, std::milli>(reported - created).count());
     }
-    return summarize(times);
+    return Summary::of(times);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The application model's figures: arrival to enqueue, history saves through the model, and the
 // memory of a real --watch process idle and after naming twenty screenshots.
 // libvips before Qt: glib's headers use the word Qt defines as a macro.
+#include "Summary.h"
 #include "engine/ReadingTestImages.h"
 
 #include "AppModel.h"
@@ -26,17 +27,6 @@ namespace {
 
 double millisBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-struct Summary {
-    double median = 0;
-    double low = 0;
-    double high = 0;
-};
-
-Summary summarize(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return {values[values.size() / 2], values.front(), values.back()};
 }
 
 std::string screenshotName(int second) {
@@ -104,7 +94,7 @@ Summary benchArrival(const fs::path& root, int files) {
     if (times.size() != static_cast<std::size_t>(files)) {
         std::fprintf(stderr, "only %zu of %d files were enqueued\n", times.size(), files);
     }
-    return summarize(times);
+    return Summary::of(times);
 }
 
 std::vector<engine::RenameRecord> fullHistory(const fs::path& folder) {
@@ -136,7 +126,7 @@ Summary benchModelSave(const fs::path& root, int runs) {
         model.undo(model.history()[static_cast<std::size_t>(i)]);
         times.push_back(millisBetween(start, Clock::now()));
     }
-    return summarize(times);
+    return Summary::of(times);
 }
 
 Summary benchStoreSave(const fs::path& root, int runs) {
@@ -151,7 +141,7 @@ Summary benchStoreSave(const fs::path& root, int runs) {
         store.save(records);
         times.push_back(millisBetween(start, Clock::now()));
     }
-    return summarize(times);
+    return Summary::of(times);
 }
 
 // ---- the real process
