@@ -2,6 +2,7 @@
 // tesseract command on generated text screenshots, and checks what each of them read.
 #include "TextReader.h"
 #include "VipsRuntime.h"
+#include "engine/ReadingTestImages.h"
 
 #include <algorithm>
 #include <chrono>
@@ -59,26 +60,8 @@ public:
                       72 * scale_, nullptr) != 0) {
             return 0;
         }
-        VipsImage* memory = vips_image_copy_memory(mask);
-        g_object_unref(mask);
-        const int w = vips_image_get_width(memory);
-        const int h = vips_image_get_height(memory);
-        const auto* alpha = static_cast<const std::uint8_t*>(vips_image_get_data(memory));
-        for (int j = 0; j < h; ++j) {
-            for (int i = 0; i < w; ++i) {
-                const int px = x * scale_ + i, py = y * scale_ + j;
-                if (px >= width_ || py >= height_) {
-                    continue;
-                }
-                const unsigned a = alpha[static_cast<std::size_t>(j) * w + i];
-                std::uint8_t* p = &pixels_[(static_cast<std::size_t>(py) * width_ + px) * 3];
-                for (int c = 0; c < 3; ++c) {
-                    p[c] = static_cast<std::uint8_t>((p[c] * (255 - a) + ink * a) / 255);
-                }
-            }
-        }
-        g_object_unref(memory);
-        return h / scale_;
+        return reading_test::inkMask(mask, pixels_, width_, height_, x * scale_, y * scale_, ink) /
+               scale_;
     }
 
     bool save(const std::filesystem::path& path) const {

@@ -10,6 +10,35 @@
 // Images made inside the tests, so that their content is known.
 namespace reading_test {
 
+// Blends a text mask from vips_text into an RGB buffer in the given grey level, with the mask's
+// top-left corner at (x, y); takes the mask over and returns its height.
+inline int inkMask(VipsImage* mask, std::vector<std::uint8_t>& pixels, int width, int height, int x,
+                   int y, std::uint8_t ink) {
+    VipsImage* memory = vips_image_copy_memory(mask);
+    g_object_unref(mask);
+    if (memory == nullptr) {
+        return 0;
+    }
+    const int w = vips_image_get_width(memory);
+    const int h = vips_image_get_height(memory);
+    const auto* alpha = static_cast<const std::uint8_t*>(vips_image_get_data(memory));
+    for (int j = 0; j < h; ++j) {
+        for (int i = 0; i < w; ++i) {
+            const int px = x + i, py = y + j;
+            if (px < 0 || py < 0 || px >= width || py >= height) {
+                continue;
+            }
+            const unsigned a = alpha[static_cast<std::size_t>(j) * w + i];
+            std::uint8_t* p = &pixels[(static_cast<std::size_t>(py) * width + px) * 3];
+            for (int c = 0; c < 3; ++c) {
+                p[c] = static_cast<std::uint8_t>((p[c] * (255 - a) + ink * a) / 255);
+            }
+        }
+    }
+    g_object_unref(memory);
+    return h;
+}
+
 // An sRGB canvas that text can be drawn on and that can be saved in any format libvips writes.
 class Canvas {
 public:
@@ -81,26 +110,7 @@ private:
         if (failed != 0) {
             return 0;
         }
-        VipsImage* memory = vips_image_copy_memory(mask);
-        g_object_unref(mask);
-        const int w = vips_image_get_width(memory);
-        const int h = vips_image_get_height(memory);
-        const auto* alpha = static_cast<const std::uint8_t*>(vips_image_get_data(memory));
-        for (int j = 0; j < h; ++j) {
-            for (int i = 0; i < w; ++i) {
-                const int px = x + i, py = y + j;
-                if (px < 0 || py < 0 || px >= width_ || py >= height_) {
-                    continue;
-                }
-                const unsigned a = alpha[static_cast<std::size_t>(j) * w + i];
-                std::uint8_t* p = &pixels_[(static_cast<std::size_t>(py) * width_ + px) * 3];
-                for (int c = 0; c < 3; ++c) {
-                    p[c] = static_cast<std::uint8_t>((p[c] * (255 - a) + ink * a) / 255);
-                }
-            }
-        }
-        g_object_unref(memory);
-        return h;
+        return inkMask(mask, pixels_, width_, height_, x, y, ink);
     }
 
     int width_;
