@@ -1,8 +1,8 @@
 // Measures the synchronous history save and the folder watcher's reaction time.
 #include "FolderWatcher.h"
-#include "HistoryCodec.h"
-#include "HistoryStore.h"
 #include "Summary.h"
+#include "files/HistoryCodec.h"
+#include "files/HistoryStore.h"
 
 #include <QCoreApplication>
 

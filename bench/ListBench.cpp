@@ -1,5 +1,5 @@
 #include "BenchFolder.h"
-#include "FileRules.h"
+#include "rules/FileRules.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "FileRules.h"
+#include "rules/FileRules.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Times TextReader::read, with and without a line cap, and `quillmark --suggest` against the
 // tesseract command on generated text screenshots, and checks what each of them read.
-#include "TextReader.h"
-#include "VipsRuntime.h"
 #include "engine/ReadingTestImages.h"
+#include "reading/TextReader.h"
+#include "reading/VipsRuntime.h"
 
 #include <algorithm>
 #include <chrono>

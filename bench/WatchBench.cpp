@@ -5,9 +5,9 @@
 #include "engine/ReadingTestImages.h"
 
 #include "AppModel.h"
-#include "HistoryStore.h"
-#include "VipsRuntime.h"
 #include "app/WatchProcess.h"
+#include "files/HistoryStore.h"
+#include "reading/VipsRuntime.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

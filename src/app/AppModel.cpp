@@ -1,10 +1,10 @@
 #include "AppModel.h"
 
 #include "AppSettings.h"
-#include "FileRules.h"
 #include "FolderWatcher.h"
-#include "HistoryStore.h"
 #include "LoginItem.h"
+#include "files/HistoryStore.h"
+#include "rules/FileRules.h"
 
 #include <QPointer>
 #include <QThreadPool>

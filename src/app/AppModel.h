@@ -1,11 +1,11 @@
 #pragma once
 
 #include "AppServices.h"
-#include "Correction.h"
-#include "Namer.h"
-#include "NamingStyle.h"
-#include "RenameRecord.h"
-#include "Renamer.h"
+#include "files/RenameRecord.h"
+#include "files/Renamer.h"
+#include "naming/Correction.h"
+#include "naming/Namer.h"
+#include "naming/NamingStyle.h"
 
 #include <QObject>
 #include <QString>

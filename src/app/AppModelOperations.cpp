@@ -2,9 +2,9 @@
 // corrections and reveal.
 #include "AppModel.h"
 
-#include "FileRules.h"
-#include "Renamer.h"
-#include "Unicode.h"
+#include "files/Renamer.h"
+#include "rules/FileRules.h"
+#include "unicode/Unicode.h"
 
 namespace app {
 

@@ -1,9 +1,9 @@
 // The naming pipeline of AppModel: arrivals, the queue and the naming of one file.
 #include "AppModel.h"
 
-#include "FileCreationDate.h"
-#include "FileRules.h"
-#include "Renamer.h"
+#include "files/FileCreationDate.h"
+#include "files/Renamer.h"
+#include "rules/FileRules.h"
 
 #include <QFutureWatcher>
 #include <QTimer>

@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "ModelConfig.h"
+#include "model/ModelConfig.h"
 
 class QSettings;
 

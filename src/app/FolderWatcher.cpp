@@ -1,6 +1,6 @@
 #include "FolderWatcher.h"
 
-#include "Unicode.h"
+#include "unicode/Unicode.h"
 
 #include <QSocketNotifier>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Correction.h"
-#include "Namer.h"
+#include "naming/Correction.h"
+#include "naming/Namer.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "ListMode.h"
 
-#include "FileRules.h"
 #include "OperandPath.h"
+#include "rules/FileRules.h"
 
 namespace cli {
 

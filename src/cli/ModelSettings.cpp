@@ -1,6 +1,6 @@
 #include "ModelSettings.h"
 
-#include "IniFile.h"
+#include "rules/IniFile.h"
 
 namespace cli {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Environment.h"
-#include "ModelConfig.h"
+#include "model/ModelConfig.h"
+#include "rules/Environment.h"
 
 #include <filesystem>
 

@@ -1,10 +1,10 @@
 #include "NamingModes.h"
 
-#include "FileRules.h"
-#include "NamingStyle.h"
 #include "OperandPath.h"
 #include "ReadAhead.h"
-#include "Renamer.h"
+#include "files/Renamer.h"
+#include "naming/NamingStyle.h"
+#include "rules/FileRules.h"
 
 #include <chrono>
 #include <cstdio>

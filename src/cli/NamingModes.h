@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Namer.h"
+#include "naming/Namer.h"
 
 #include <ostream>
 #include <string>

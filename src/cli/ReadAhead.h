@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TextReader.h"
+#include "reading/TextReader.h"
 
 #include <condition_variable>
 #include <cstddef>

@@ -2,7 +2,7 @@
 #include "engine/ReadingTestImages.h"
 
 #include "AppModel.h"
-#include "HistoryStore.h"
+#include "files/HistoryStore.h"
 
 #include <QCoreApplication>
 #include <QSettings>

@@ -2,9 +2,9 @@
 // libvips before Qt: glib's headers use the word Qt defines as a macro.
 #include "engine/ReadingTestImages.h"
 
-#include "HistoryStore.h"
-#include "VipsRuntime.h"
 #include "app/WatchProcess.h"
+#include "files/HistoryStore.h"
+#include "reading/VipsRuntime.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

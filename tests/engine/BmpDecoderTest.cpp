@@ -1,4 +1,4 @@
-#include "BmpDecoder.h"
+#include "reading/BmpDecoder.h"
 #include "ReadingTestImages.h"
 
 #include <gtest/gtest.h>

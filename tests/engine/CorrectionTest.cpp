@@ -1,4 +1,4 @@
-#include "Correction.h"
+#include "naming/Correction.h"
 
 #include <gtest/gtest.h>
 

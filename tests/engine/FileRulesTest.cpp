@@ -1,6 +1,6 @@
-#include "FileRules.h"
-#include "IcuRegex.h"
+#include "rules/FileRules.h"
 #include "engine/ScratchFolder.h"
+#include "unicode/IcuRegex.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

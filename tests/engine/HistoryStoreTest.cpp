@@ -1,4 +1,4 @@
-#include "HistoryStore.h"
+#include "files/HistoryStore.h"
 
 #include "engine/ScratchFolder.h"
 

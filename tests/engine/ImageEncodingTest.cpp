@@ -1,5 +1,5 @@
-#include "Base64.h"
-#include "ImageEncoder.h"
+#include "model/Base64.h"
+#include "model/ImageEncoder.h"
 
 #include <gtest/gtest.h>
 #include <vips/vips.h>

@@ -1,6 +1,6 @@
-#include "ImageStatisticsClassifier.h"
+#include "reading/ImageStatisticsClassifier.h"
 #include "ReadingTestImages.h"
-#include "VipsRuntime.h"
+#include "reading/VipsRuntime.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

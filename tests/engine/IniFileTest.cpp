@@ -1,5 +1,5 @@
-#include "IniFile.h"
-#include "XdgDirs.h"
+#include "rules/IniFile.h"
+#include "rules/XdgDirs.h"
 
 #include <gtest/gtest.h>
 

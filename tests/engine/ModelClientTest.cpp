@@ -1,8 +1,8 @@
-#include "ModelClient.h"
+#include "model/ModelClient.h"
 #include "support/ScriptedModelServer.h"
 
-#include "Base64.h"
-#include "ImageEncoder.h"
+#include "model/Base64.h"
+#include "model/ImageEncoder.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "Namer.h"
+#include "naming/Namer.h"
 #include "support/ScriptedModelServer.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "Namer.h"
-#include "Unicode.h"
+#include "naming/Namer.h"
+#include "unicode/Unicode.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

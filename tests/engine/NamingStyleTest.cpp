@@ -1,4 +1,4 @@
-#include "NamingStyle.h"
+#include "naming/NamingStyle.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "PatternSet.h"
+#include "rules/PatternSet.h"
 
 #include <gtest/gtest.h>
 

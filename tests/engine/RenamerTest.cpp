@@ -1,4 +1,4 @@
-#include "Renamer.h"
+#include "files/Renamer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "Environment.h"
-#include "FileRules.h"
 #include "engine/ScratchFolder.h"
+#include "rules/Environment.h"
+#include "rules/FileRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "TextReader.h"
+#include "reading/TextReader.h"
 #include "ReadingTestImages.h"
-#include "VipsRuntime.h"
+#include "reading/VipsRuntime.h"
 
 #include <fstream>
 #include <gmock/gmock.h>

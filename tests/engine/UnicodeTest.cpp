@@ -1,5 +1,5 @@
-#include "Unicode.h"
-#include "IcuRegex.h"
+#include "unicode/Unicode.h"
+#include "unicode/IcuRegex.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "files/RenameRecord.h"
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The history file's JSON form: an array of record objects, newest first.
+namespace engine::HistoryCodec {
+
+// Pretty-printed JSON; nothing when a text field is not valid UTF-8.
+std::optional<std::string> encode(std::span<const RenameRecord> records);
+// The records in file order; nothing when the text or any single record is invalid.
+std::optional<std::vector<RenameRecord>> decode(std::string_view json);
+
+// "2026-01-05T10:11:12Z": UTC, whole seconds (fractions are dropped).
+std::optional<std::string> formatDate(std::chrono::system_clock::time_point date);
+// Accepts exactly the form formatDate writes.
+std::optional<std::chrono::system_clock::time_point> parseDate(std::string_view text);
+
+} // namespace engine::HistoryCodec
