@@ -316,8 +316,26 @@ void AppModel::clearHistory() {
     saveHistory();
 }
 
+// A record the file cannot hold stays in the list for this run; the user hears of it once.
 void AppModel::saveHistory() {
-    store_->save(history_);
+    std::vector<std::string> fresh;
+    for (auto& id : store_->save(history_)) {
+        if (unsavedReported_.insert(id).second) {
+            fresh.push_back(std::move(id));
+        }
+    }
+    if (fresh.size() == 1) {
+        const auto index = indexOf(fresh.front());
+        const auto stem =
+            index ? engine::FileRules::stem(Path(history_[*index].currentName)) : std::string();
+        setMessage(QStringLiteral("\u201C") + QString::fromStdString(stem) +
+                   QStringLiteral("\u201D can\u2019t be saved in the history: its folder or file "
+                                  "name isn\u2019t valid UTF-8."));
+    } else if (fresh.size() > 1) {
+        setMessage(QString::number(fresh.size()) +
+                   QStringLiteral(" renames can\u2019t be saved in the history: their folder or "
+                                  "file names aren\u2019t valid UTF-8."));
+    }
 }
 
 std::optional<std::size_t> AppModel::indexOf(const std::string& id) const {

@@ -165,6 +165,8 @@ private:
     bool isWorking_ = false;
     QStringList batchNames_;
     std::set<std::string> producedPaths_;
+    // Records left out of the history file that the user was already told about.
+    std::set<std::string> unsavedReported_;
 };
 
 } // namespace app

@@ -115,6 +115,17 @@ TEST(Namer, rejectedAnswersFallThroughToTheHeuristic) {
     EXPECT_EQ(chats(server).size(), 2u);
 }
 
+TEST(Namer, answersThatWouldHideTheFileCountAsNoAnswer) {
+    ScriptedModelServer server(Protocol::ollama, {{"llava:latest", true}});
+    server.queueReply(Reply::answer("-_.hidden_-"));
+    server.queueReply(Reply::answer("Dentist Reminder"));
+    EXPECT_EQ(Namer(configFor(server)).suggestName(screenshotReading(), {}),
+              (Namer::Result{"Dentist Reminder", Namer::Source::text}));
+    server.setDefaultReply(Reply::answer("-_..._-"));
+    EXPECT_EQ(Namer(configFor(server)).suggestName(screenshotReading(), {}),
+              (Namer::Result{"Flight to Lisbon Booking", Namer::Source::heuristic}));
+}
+
 TEST(Namer, withoutAServerOnlyTheHeuristicRuns) {
     const Namer namer(nobodyListening());
     const auto result = namer.suggestName(screenshotReading(), {});
