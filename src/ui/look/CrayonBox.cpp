@@ -16,7 +16,7 @@ namespace {
 
 // Layers by key; the cost is in KiB so a full panel at device pixel ratio 2 fits easily.
 QCache<QString, QPixmap>& layerCache() {
-    static QCache<QString, QPixmap> cache(48 * 1024);
+    static QCache<QString, QPixmap> cache(32 * 1024);
     return cache;
 }
 
