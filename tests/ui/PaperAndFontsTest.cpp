@@ -50,6 +50,27 @@ TEST(Paper, fillIsPaperWithAFaintDarkerGrain) {
     EXPECT_LT(darker, 4 * 1638 * 2);
 }
 
+TEST(Paper, neighbouringFillsShareOneGrainAnchoredAtTheOrigin) {
+    const QRect piece(270, 100, 30, 200); // crosses a tile edge at 256
+    for (qreal dpr : {1.0, 2.0}) {
+        QImage whole(QSize(300, 300) * dpr, QImage::Format_ARGB32_Premultiplied);
+        QImage part(whole.size(), QImage::Format_ARGB32_Premultiplied);
+        whole.setDevicePixelRatio(dpr);
+        part.setDevicePixelRatio(dpr);
+        for (int pass = 0; pass < 2; ++pass) { // the second comes from the cache
+            part.fill(Qt::transparent);
+            QPainter a(&whole);
+            Paper::fill(a, QRectF(0, 0, 300, 300));
+            QPainter b(&part);
+            Paper::fill(b, QRectF(piece));
+            a.end();
+            b.end();
+            const QRect pixels(piece.topLeft() * dpr, piece.size() * dpr);
+            ASSERT_EQ(whole.copy(pixels), part.copy(pixels)) << dpr << " pass " << pass;
+        }
+    }
+}
+
 TEST(Fonts, handUsesGaeguWhenBundled) {
     const QFont font = Fonts::hand(20);
     ASSERT_TRUE(Fonts::handAvailable());
