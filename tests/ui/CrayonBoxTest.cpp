@@ -77,6 +77,9 @@ TEST(CrayonBox, layersAreSharedPerSizeParametersAndPixelRatio) {
     other = box;
     other.scribble = Ink::sky();
     EXPECT_NE(layer.cacheKey(), other.layer({100, 40}, 2).cacheKey());
+
+    EXPECT_TRUE(box.layer({1e9, 40}, 1).isNull());
+    EXPECT_TRUE(box.layer({qQNaN(), 40}, 1).isNull());
 }
 
 TEST(CrayonBox, shadowIsInkOffsetDownwardsOnlyWhenAsked) {

@@ -106,9 +106,16 @@ QPixmap CrayonBox::layer(const QSizeF& size, qreal devicePixelRatio) const {
         return *cached;
 
     const QSizeF padded = size + QSizeF(2 * spill, 2 * spill);
+    // Beyond what an image can hold (or not a size at all) there is nothing to draw into.
+    constexpr qreal largest = 32767;
+    if (!(padded.width() * devicePixelRatio <= largest &&
+          padded.height() * devicePixelRatio <= largest && devicePixelRatio > 0))
+        return {};
     const QSize pixels(static_cast<int>(std::ceil(padded.width() * devicePixelRatio)),
                        static_cast<int>(std::ceil(padded.height() * devicePixelRatio)));
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return {};
     // memset rather than fill(): Qt hands fills of this size to its thread pool, whose
     // hand-offs cost more than the clearing itself.
     std::memset(image.bits(), 0, static_cast<std::size_t>(image.sizeInBytes()));
