@@ -7,6 +7,7 @@
 #include <QVariantAnimation>
 
 #include <cmath>
+#include <numbers>
 
 namespace ui {
 
@@ -21,7 +22,7 @@ qreal spring(qreal progress) {
     if (progress >= 1)
         return 1;
     const double zeta = 0.75;
-    const double omega = 2 * M_PI / 0.25;
+    const double omega = 2 * std::numbers::pi / 0.25;
     const double damped = omega * std::sqrt(1 - zeta * zeta);
     const double t = progress * springMs / 1000.0;
     return 1 - std::exp(-zeta * omega * t) *
