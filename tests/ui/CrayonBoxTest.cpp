@@ -64,23 +64,6 @@ TEST(CrayonBox, cachedLayerLandsWhereTheDirectDrawingDoes) {
     }
 }
 
-TEST(CrayonBox, fractionalPositionsLandOnWholePixelsInsteadOfBlurring) {
-    const CrayonBox box = card(true);
-    for (qreal dpr : {1.0, 2.0}) {
-        QImage whole(QSize(200, 100) * dpr, QImage::Format_ARGB32_Premultiplied);
-        whole.setDevicePixelRatio(dpr);
-        QImage fractional = whole;
-        for (QImage* image : {&whole, &fractional}) {
-            image->fill(Qt::transparent);
-            QPainter painter(image);
-            painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            const QPointF at = image == &whole ? QPointF(20, 16) : QPointF(20.2, 15.8);
-            box.paint(painter, QRectF(at, QSizeF(120, 50)));
-        }
-        EXPECT_EQ(whole, fractional) << dpr;
-    }
-}
-
 TEST(CrayonBox, layersAreSharedPerSizeParametersAndPixelRatio) {
     const CrayonBox box = card();
     const QPixmap layer = box.layer({100, 40}, 2);

@@ -136,15 +136,7 @@ void CrayonBox::paint(QPainter& painter, const QRectF& content) const {
         return;
     const qreal dpr = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
     const QPixmap pixmap = layer(content.size(), dpr);
-    QPointF origin = content.topLeft() - QPointF(spill, spill);
-    if (painter.transform().type() <= QTransform::TxTranslate) {
-        // Land on whole device pixels: a fractional position would blur the layer when smooth
-        // pixmap transforms are on.
-        const QPointF device = painter.deviceTransform().map(origin);
-        const QPointF snapped(std::round(device.x()), std::round(device.y()));
-        origin += (snapped - device) / dpr;
-    }
-    painter.drawPixmap(origin, pixmap);
+    painter.drawPixmap(content.topLeft() - QPointF(spill, spill), pixmap);
 }
 
 } // namespace ui
