@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppServices.h"
+#include "UnfinishedFiles.h"
 #include "files/RenameRecord.h"
 #include "files/Renamer.h"
 #include "naming/Correction.h"
@@ -114,6 +115,12 @@ private:
     void start();
     void applyLoginDefault();
     void updateWatcher();
+    void hookWatcher(FolderWatcher& watcher);
+    void folderLost(const Path& folder);
+    FolderWatcher* watcherOf(const Path& folder) const;
+    bool isBeingWritten(const Path& file) const;
+    bool waitForRestOfFile(const Path& file,
+                           const std::optional<UnfinishedFiles::Snapshot>& before);
     void saveExtraFolders();
     void applyLaunchAtLogin();
     void setQueued(int value);
@@ -165,6 +172,7 @@ private:
     bool isWorking_ = false;
     QStringList batchNames_;
     std::set<std::string> producedPaths_;
+    std::unique_ptr<UnfinishedFiles> unfinished_;
 };
 
 } // namespace app
