@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -31,6 +32,15 @@ constexpr std::uint32_t ancestorEvents =
 bool isFolder(const std::filesystem::path& path) {
     std::error_code error;
     return std::filesystem::is_directory(path, error);
+}
+
+std::optional<std::pair<std::uintmax_t, std::uintmax_t>>
+identity(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return std::pair<std::uintmax_t, std::uintmax_t>(status.st_dev, status.st_ino);
 }
 
 // Ascending by the names' composed (NFC) form in scalar order; UTF-8 bytes sort that way.
@@ -62,6 +72,7 @@ bool FolderWatcher::start() {
     }
     descriptor_ = fd;
     folderWatch_ = watch;
+    folderIdentity_ = identity(folder_);
     source_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(source_.get(), &QSocketNotifier::activated, source_.get(),
                      [this] { readEvents(); });
@@ -111,6 +122,7 @@ void FolderWatcher::readEvents() {
     bool changed = false;
     bool folderGone = false;
     bool ancestorChanged = false;
+    bool overflowed = false;
     std::vector<std::string> written;
     for (;;) {
         ssize_t length = ::read(descriptor_, buffer, sizeof buffer);
@@ -124,6 +136,7 @@ void FolderWatcher::readEvents() {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             if ((event->mask & IN_Q_OVERFLOW) != 0) {
+                overflowed = true;
                 changed = true;
                 ancestorChanged = true;
                 continue;
@@ -144,6 +157,10 @@ void FolderWatcher::readEvents() {
             }
             changed = changed || (event->mask & entryEvents) != 0;
         }
+    }
+    // Lost events may have said that the folder went away, or was replaced.
+    if (overflowed && folderWatch_ >= 0 && identity(folder_) != folderIdentity_) {
+        folderGone = true;
     }
     std::weak_ptr<bool> alive = alive_;
     if (folderGone) {
@@ -246,6 +263,7 @@ void FolderWatcher::folderBack(int watch) {
     }
     ancestorWatch_ = -1;
     folderWatch_ = watch;
+    folderIdentity_ = identity(folder_);
     // Watched first and listed after: nothing made in between is missed or reported.
     known_ = currentNames().value_or(std::set<std::string>{});
     if (Signal back = onFolderBack_) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QSocketNotifier;
@@ -73,6 +74,8 @@ private:
     int descriptor_ = -1;
     int folderWatch_ = -1;
     int ancestorWatch_ = -1;
+    // Device and inode of the watched folder.
+    std::optional<std::pair<std::uintmax_t, std::uintmax_t>> folderIdentity_;
     std::set<std::string> writing_;
     // Lets a scan notice that a callback destroyed the watcher.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
