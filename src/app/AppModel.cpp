@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QThreadPool>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace app {
@@ -27,6 +28,11 @@ QString lastComponent(const std::filesystem::path& path) {
     return QString::fromStdString(std::filesystem::path(standardized(path)).filename().string());
 }
 
+QString cannotWatch(const std::filesystem::path& folder) {
+    return QStringLiteral("Couldn't watch ") + lastComponent(folder) +
+           QStringLiteral(". Check that the folder exists and that you may read it.");
+}
+
 } // namespace
 
 AppModel::AppModel(AppServices services, QObject* parent)
@@ -34,6 +40,10 @@ AppModel::AppModel(AppServices services, QObject* parent)
     if (!services_.now) {
         services_.now = [] { return std::chrono::system_clock::now(); };
     }
+    unfinished_ = std::make_unique<UnfinishedFiles>(
+        services_.unfinishedLimit, services_.unfinishedLookInterval,
+        [this](const Path& file) { enqueue({file}); },
+        [this](const Path& file) { finishNaming(file, std::nullopt); });
     start();
 }
 
@@ -232,10 +242,6 @@ std::vector<AppModel::Path> AppModel::watchedExtraFolders() const {
 }
 
 void AppModel::updateWatcher() {
-    const auto cannotWatch = [](const Path& folder) {
-        return QStringLiteral("Couldn't watch ") + lastComponent(folder) +
-               QStringLiteral(". Check that the folder exists and that you may read it.");
-    };
     QPointer<AppModel> self(this);
     if (autoName_) {
         auto watcher = std::make_unique<FolderWatcher>(screenshotFolder_, [self](const Path& file) {
@@ -247,6 +253,7 @@ void AppModel::updateWatcher() {
                 },
                 Qt::QueuedConnection);
         });
+        hookWatcher(*watcher);
         if (!watcher->start()) {
             setMessage(cannotWatch(screenshotFolder_));
         }
@@ -268,12 +275,62 @@ void AppModel::updateWatcher() {
                 },
                 Qt::QueuedConnection);
         });
+        hookWatcher(*watcher);
         if (watcher->start()) {
             extraWatchers_.push_back(std::move(watcher));
         } else {
             setMessage(cannotWatch(folder));
         }
     }
+}
+
+void AppModel::hookWatcher(FolderWatcher& watcher) {
+    QPointer<AppModel> self(this);
+    watcher.setOnWritten([self](const Path& file) {
+        QMetaObject::invokeMethod(
+            self,
+            [self, file] {
+                if (self)
+                    self->unfinished_->written(file);
+            },
+            Qt::QueuedConnection);
+    });
+    watcher.setOnFolderLost([self, folder = watcher.folder()] {
+        QMetaObject::invokeMethod(
+            self,
+            [self, folder] {
+                if (self)
+                    self->folderLost(folder);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void AppModel::folderLost(const Path& folder) {
+    // Screenshot tools make their folder again; only a folder that stays away is worth a word.
+    QTimer::singleShot(services_.folderGoneGrace, this, [this, folder] {
+        if (const auto* watcher = watcherOf(folder); watcher && watcher->isWaitingForFolder()) {
+            setMessage(cannotWatch(folder));
+        }
+    });
+}
+
+FolderWatcher* AppModel::watcherOf(const Path& folder) const {
+    const std::string wanted = standardized(folder);
+    if (watcher_ && standardized(watcher_->folder()) == wanted) {
+        return watcher_.get();
+    }
+    for (const auto& watcher : extraWatchers_) {
+        if (standardized(watcher->folder()) == wanted) {
+            return watcher.get();
+        }
+    }
+    return nullptr;
+}
+
+bool AppModel::isBeingWritten(const Path& file) const {
+    const auto* watcher = watcherOf(file.parent_path());
+    return watcher != nullptr && watcher->isBeingWritten(file.filename().string());
 }
 
 void AppModel::addWatchedFolder() {

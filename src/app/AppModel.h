@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppServices.h"
+#include "UnfinishedFiles.h"
 #include "files/RenameRecord.h"
 #include "files/Renamer.h"
 #include "naming/Correction.h"
@@ -119,6 +120,12 @@ private:
     void abandonNaming();
     void applyLoginDefault();
     void updateWatcher();
+    void hookWatcher(FolderWatcher& watcher);
+    void folderLost(const Path& folder);
+    FolderWatcher* watcherOf(const Path& folder) const;
+    bool isBeingWritten(const Path& file) const;
+    bool waitForRestOfFile(const Path& file,
+                           const std::optional<UnfinishedFiles::Snapshot>& before);
     void saveExtraFolders();
     void applyLaunchAtLogin();
     void setQueued(int value);
@@ -177,6 +184,7 @@ private:
     std::set<std::string> producedPaths_;
     // Records left out of the history file that the user was already told about.
     std::set<std::string> unsavedReported_;
+    std::unique_ptr<UnfinishedFiles> unfinished_;
 };
 
 } // namespace app

@@ -85,17 +85,22 @@ void AppModel::drainNext() {
 
 void AppModel::nameFile(const Path& file) {
     if (!anythingAt(file)) {
+        unfinished_->forget(file);
         drainNext(); // vanished while waiting
         return;
     }
     auto* watcher = new QFutureWatcher<std::optional<engine::Namer::Result>>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, file] {
+    const auto before = UnfinishedFiles::Snapshot::of(file);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, file, before] {
         const auto result = watcher->result();
         watcher->deleteLater();
         if (quitting_) {
             return; // the file stays as it is; nothing was renamed
         }
-        finishNaming(file, result);
+        if (result || !waitForRestOfFile(file, before)) {
+            unfinished_->forget(file);
+            finishNaming(file, result);
+        }
         drainNext();
     });
     auto namer = services_.namer;
@@ -103,6 +108,15 @@ void AppModel::nameFile(const Path& file) {
     watcher->setFuture(QtConcurrent::run(&namingPool_, [namer, file, corrections] {
         return namer->suggestName(file, corrections);
     }));
+}
+
+bool AppModel::waitForRestOfFile(const Path& file,
+                                 const std::optional<UnfinishedFiles::Snapshot>& before) {
+    // A file still open for writing, or written to while it was read, may simply be
+    // incomplete; one that was finished when read has had its chance.
+    const auto now = UnfinishedFiles::Snapshot::of(file);
+    const bool unfinished = now && (isBeingWritten(file) || now != before);
+    return unfinished && unfinished_->wait(file, before);
 }
 
 void AppModel::finishNaming(const Path& file, const std::optional<engine::Namer::Result>& result) {

@@ -32,6 +32,12 @@ struct AppServices {
     std::shared_ptr<NamingService> namer;
     // Pause before each file of a drain, so the file is completely written.
     std::chrono::milliseconds pause{600};
+    // A file that could not be named while it was still being written is tried again once
+    // finished, for at most `unfinishedLimit`; meanwhile its size is looked at this often.
+    std::chrono::milliseconds unfinishedLimit{30000};
+    std::chrono::milliseconds unfinishedLookInterval{1000};
+    // How long a watched folder may be gone before the user is told it cannot be watched.
+    std::chrono::milliseconds folderGoneGrace{5000};
     std::function<std::chrono::system_clock::time_point()> now;
 
     // Running as the desktop application (not a command-line mode) with a session bus.

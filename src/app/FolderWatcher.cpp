@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -17,8 +18,30 @@ namespace app {
 namespace {
 
 // Entries come and go only through these; overflow (IN_Q_OVERFLOW) is always delivered.
-constexpr std::uint32_t watchedEvents = IN_CREATE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM |
-                                        IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+constexpr std::uint32_t entryEvents = IN_CREATE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM;
+// The folder itself going away; IN_IGNORED and IN_UNMOUNT come unasked.
+constexpr std::uint32_t selfEvents = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT;
+// Writing tells whether a file may still be incomplete.
+constexpr std::uint32_t watchedEvents =
+    entryEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_MODIFY | IN_CLOSE_WRITE | IN_ONLYDIR;
+// What may bring a missing folder back under the nearest folder that exists: a new entry, a
+// changed permission, or that folder going away too.
+constexpr std::uint32_t ancestorEvents =
+    IN_CREATE | IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+bool isFolder(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+
+std::optional<std::pair<std::uintmax_t, std::uintmax_t>>
+identity(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return std::pair<std::uintmax_t, std::uintmax_t>(status.st_dev, status.st_ino);
+}
 
 // Ascending by the names' composed (NFC) form in scalar order; UTF-8 bytes sort that way.
 std::string sortKey(const std::string& name) {
@@ -42,11 +65,14 @@ bool FolderWatcher::start() {
     if (fd < 0) {
         return false;
     }
-    if (::inotify_add_watch(fd, folder_.c_str(), watchedEvents) < 0) {
+    int watch = ::inotify_add_watch(fd, folder_.c_str(), watchedEvents);
+    if (watch < 0) {
         ::close(fd);
         return false;
     }
     descriptor_ = fd;
+    folderWatch_ = watch;
+    folderIdentity_ = identity(folder_);
     source_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(source_.get(), &QSocketNotifier::activated, source_.get(),
                      [this] { readEvents(); });
@@ -63,6 +89,9 @@ void FolderWatcher::stop() {
         ::close(descriptor_);
         descriptor_ = -1;
     }
+    folderWatch_ = -1;
+    ancestorWatch_ = -1;
+    writing_.clear();
 }
 
 std::optional<std::set<std::string>> FolderWatcher::currentNames() const {
@@ -90,7 +119,11 @@ std::optional<std::set<std::string>> FolderWatcher::currentNames() const {
 
 void FolderWatcher::readEvents() {
     alignas(inotify_event) char buffer[16 * 1024];
-    bool notified = false;
+    bool changed = false;
+    bool folderGone = false;
+    bool ancestorChanged = false;
+    bool overflowed = false;
+    std::vector<std::string> written;
     for (;;) {
         ssize_t length = ::read(descriptor_, buffer, sizeof buffer);
         if (length < 0 && errno == EINTR) {
@@ -99,18 +132,142 @@ void FolderWatcher::readEvents() {
         if (length <= 0) {
             break; // drained (EAGAIN)
         }
-        notified = true;
         for (ssize_t offset = 0; offset < length;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
-            // A name that left and came back before this scan still counts as new.
-            if ((event->mask & (IN_DELETE | IN_MOVED_FROM)) != 0 && event->len > 0) {
-                known_.erase(event->name);
-            }
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if ((event->mask & IN_Q_OVERFLOW) != 0) {
+                overflowed = true;
+                changed = true;
+                ancestorChanged = true;
+                continue;
+            }
+            if (event->wd == ancestorWatch_) {
+                ancestorChanged = true;
+                continue;
+            }
+            if (event->wd != folderWatch_ || folderWatch_ < 0) {
+                continue; // a watch already given up
+            }
+            if ((event->mask & selfEvents) != 0) {
+                folderGone = true;
+                continue;
+            }
+            if (event->len > 0) {
+                noteEntryEvent(event->mask, event->name, written);
+            }
+            changed = changed || (event->mask & entryEvents) != 0;
         }
     }
-    if (notified) {
+    // Lost events may have said that the folder went away, or was replaced.
+    if (overflowed && folderWatch_ >= 0 && identity(folder_) != folderIdentity_) {
+        folderGone = true;
+    }
+    std::weak_ptr<bool> alive = alive_;
+    if (folderGone) {
+        loseFolder();
+    } else if (isWaitingForFolder() && ancestorChanged) {
+        lookForFolder();
+    } else if (changed) {
         scan();
+    }
+    if (!alive.expired() && !folderGone) {
+        reportWritten(written);
+    }
+}
+
+void FolderWatcher::noteEntryEvent(std::uint32_t mask, const char* name,
+                                   std::vector<std::string>& written) {
+    if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
+        // A name that left and came back before this scan still counts as new.
+        known_.erase(name);
+        writing_.erase(name);
+    }
+    if ((mask & (IN_CREATE | IN_MODIFY)) != 0 && (mask & IN_ISDIR) == 0) {
+        writing_.insert(name);
+    }
+    if ((mask & IN_CLOSE_WRITE) != 0) {
+        writing_.erase(name);
+        written.emplace_back(name);
+    }
+}
+
+void FolderWatcher::reportWritten(const std::vector<std::string>& written) {
+    if (!onWritten_) {
+        return;
+    }
+    Callback callback = onWritten_;
+    std::weak_ptr<bool> alive = alive_;
+    for (const std::string& name : written) {
+        callback(folder_ / name);
+        if (alive.expired()) {
+            return;
+        }
+    }
+}
+
+void FolderWatcher::loseFolder() {
+    if (folderWatch_ >= 0) {
+        ::inotify_rm_watch(descriptor_, folderWatch_); // a moved folder is still watched
+        folderWatch_ = -1;
+    }
+    known_.clear();
+    writing_.clear();
+    Signal lost = onFolderLost_;
+    std::weak_ptr<bool> alive = alive_;
+    if (lost) {
+        lost();
+    }
+    if (!alive.expired()) {
+        lookForFolder();
+    }
+}
+
+void FolderWatcher::lookForFolder() {
+    // The ancestor is watched before the folder is tried again, so a folder made in between
+    // still wakes the watcher.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int watch = ::inotify_add_watch(descriptor_, folder_.c_str(), watchedEvents);
+        if (watch >= 0) {
+            folderBack(watch);
+            return;
+        }
+        if (attempt == 0) {
+            watchNearestAncestor();
+        }
+    }
+}
+
+void FolderWatcher::watchNearestAncestor() {
+    if (ancestorWatch_ >= 0) {
+        ::inotify_rm_watch(descriptor_, ancestorWatch_);
+        ancestorWatch_ = -1;
+    }
+    std::filesystem::path ancestor = folder_.lexically_normal().parent_path();
+    for (;;) {
+        if (isFolder(ancestor)) {
+            ancestorWatch_ = ::inotify_add_watch(descriptor_, ancestor.c_str(), ancestorEvents);
+            if (ancestorWatch_ >= 0) {
+                return;
+            }
+        }
+        if (ancestor == ancestor.parent_path()) {
+            return;
+        }
+        ancestor = ancestor.parent_path();
+    }
+}
+
+void FolderWatcher::folderBack(int watch) {
+    if (ancestorWatch_ >= 0 && ancestorWatch_ != watch) {
+        ::inotify_rm_watch(descriptor_, ancestorWatch_);
+    }
+    ancestorWatch_ = -1;
+    folderWatch_ = watch;
+    folderIdentity_ = identity(folder_);
+    // Watched first and listed after: nothing made in between is missed or reported.
+    known_ = currentNames().value_or(std::set<std::string>{});
+    if (Signal back = onFolderBack_) {
+        back();
     }
 }
 

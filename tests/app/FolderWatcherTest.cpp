@@ -216,3 +216,99 @@ TEST_F(FolderWatcherTest, listingFailureForLackOfHandlesKeepsKnownNames) {
     fs::rename(outside.path() / "second.png", at("second.png"));
     EXPECT_EQ(settledReports(), (Names{"first.png", "second.png"}));
 }
+
+TEST_F(FolderWatcherTest, folderDeletedAndMadeAgainIsWatchedAgainWithANewBaseline) {
+    int lost = 0;
+    int back = 0;
+    watcher.setOnFolderLost([&] { ++lost; });
+    watcher.setOnFolderBack([&] { ++back; });
+    ASSERT_TRUE(watcher.start());
+
+    // Gone and back before the watcher looks: what the new folder holds then is the baseline.
+    fs::remove_all(folder.path());
+    fs::create_directory(folder.path());
+    create("present.png");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return back == 1; }, 5000));
+    EXPECT_EQ(settledReports(), Names{});
+    create("after.png");
+    EXPECT_EQ(settledReports(), Names{"after.png"});
+
+    // Gone for a while: the watcher waits for it, then watches it again.
+    fs::remove_all(folder.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lost == 2; }, 5000));
+    EXPECT_TRUE(watcher.isWaitingForFolder());
+    EXPECT_TRUE(watcher.isWatching());
+    fs::create_directory(folder.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return back == 2; }, 5000));
+    EXPECT_FALSE(watcher.isWaitingForFolder());
+    create("again.png");
+    EXPECT_EQ(settledReports(), Names{"again.png"});
+}
+
+TEST_F(FolderWatcherTest, folderMovedAwayOrMadeAgainWithItsParentsIsFollowedByPath) {
+    TempFolder base;
+    const fs::path pictures = base.path() / "Pictures";
+    const fs::path nested = pictures / "Screenshots";
+    fs::create_directories(nested);
+    Names seen;
+    int back = 0;
+    FolderWatcher deep(nested,
+                       [&](const fs::path& path) { seen.push_back(path.filename().string()); });
+    deep.setOnFolderBack([&] { ++back; });
+    ASSERT_TRUE(deep.start());
+
+    // Moved away: what is added under its new name is not ours.
+    fs::rename(nested, pictures / "Old Screenshots");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return deep.isWaitingForFolder(); }, 5000));
+    touch(pictures / "Old Screenshots" / "elsewhere.png");
+    QTest::qWait(50);
+    fs::create_directory(nested);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return back == 1; }, 5000));
+
+    // Deleted with its parent, then made again a level at a time.
+    fs::remove_all(pictures);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return deep.isWaitingForFolder(); }, 5000));
+    fs::create_directory(pictures);
+    QTest::qWait(50);
+    EXPECT_TRUE(deep.isWaitingForFolder());
+    fs::create_directory(nested);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return back == 2; }, 5000));
+    touch(nested / "shot.png");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.empty(); }, 5000));
+    QTest::qWait(50);
+    EXPECT_EQ(seen, Names{"shot.png"});
+}
+
+TEST_F(FolderWatcherTest, tellsWhichFilesAreStillBeingWrittenAndWhenTheyAreClosed) {
+    create("old.png");
+    Names written;
+    watcher.setOnWritten([&](const fs::path& path) {
+        if (!path.filename().string().starts_with("~marker-")) {
+            written.push_back(path.filename().string());
+        }
+    });
+    ASSERT_TRUE(watcher.start());
+    EXPECT_FALSE(watcher.isBeingWritten("old.png"));
+
+    int fd = ::open(at("shot.png").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "half", 4), 4);
+    EXPECT_EQ(settledReports(), Names{"shot.png"});
+    EXPECT_TRUE(watcher.isBeingWritten("shot.png"));
+    EXPECT_TRUE(written.empty());
+    ASSERT_EQ(::write(fd, "rest", 4), 4);
+    ::close(fd);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !written.empty(); }, 5000));
+    EXPECT_EQ(written, Names{"shot.png"});
+    EXPECT_FALSE(watcher.isBeingWritten("shot.png"));
+
+    // Opened again for writing: unfinished again until closed.
+    fd = ::open(at("old.png").c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "more", 4), 4);
+    EXPECT_EQ(settledReports(), Names{});
+    EXPECT_TRUE(watcher.isBeingWritten("old.png"));
+    ::close(fd);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == 2; }, 5000));
+    EXPECT_FALSE(watcher.isBeingWritten("old.png"));
+}

@@ -1,3 +1,4 @@
+#include "engine/CompiledCatalog.h"
 #include "engine/ScratchFolder.h"
 #include "rules/Environment.h"
 #include "rules/FileRules.h"
@@ -131,4 +132,42 @@ TEST_F(ScreenshotFolderTest, overrideAndEnvironmentComeFirstWhenTheyExist) {
     EXPECT_EQ(find(home() / "missing"), fromVariable);
     variables["XDG_SCREENSHOTS_DIR"] = (home() / "missing").string();
     EXPECT_EQ(find(), tool);
+}
+
+TEST_F(ScreenshotFolderTest, findsTheScreenshotFolderNamedInTheUsersLanguage) {
+    const auto locale = scratch.folder("locale");
+    scratch.file("locale/de/LC_MESSAGES/gnome-shell.mo",
+                 compiledCatalog({{"Screenshots", "Bildschirmfotos"}}));
+    scratch.file("locale/es/LC_MESSAGES/gnome-shell.mo",
+                 compiledCatalog({{"Screenshots", "Capturas de pantalla"}}));
+    scratch.file("locale/fr/LC_MESSAGES/gnome-shell.mo",
+                 compiledCatalog({{"Screenshots", "../Captures"}}));
+    scratch.file("locale/de/LC_MESSAGES/other.mo", compiledCatalog({{"Screenshots", "Falsch"}}));
+    config("user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
+    const auto bilder = folder("Bilder");
+    const auto english = folder("Bilder/Screenshots");
+    const auto german = folder("Bilder/Bildschirmfotos");
+    folder("Bilder/Capturas de pantalla");
+    folder("Bilder/Falsch");
+    folder("Captures");
+    auto findIn = [&](std::map<std::string, std::string> locales) {
+        locales["HOME"] = home().string();
+        auto environment = Environment::fromMap(std::move(locales));
+        environment.setLocaleRoot(locale);
+        return FileRules::screenshotFolder(std::nullopt, environment);
+    };
+
+    EXPECT_EQ(findIn({{"LANG", "de_DE.UTF-8"}}), german);
+    EXPECT_EQ(findIn({{"LANG", "de_AT.UTF-8"}, {"LANGUAGE", "es:de"}}),
+              bilder / "Capturas de pantalla");
+    EXPECT_EQ(findIn({{"LANG", "C.UTF-8"}}), english);
+    EXPECT_EQ(findIn({{"LC_ALL", "C"}, {"LANG", "de_DE.UTF-8"}}), english);
+    EXPECT_EQ(findIn({{"LANG", "ja_JP.UTF-8"}}), english); // no catalog
+    EXPECT_EQ(findIn({{"LANG", "fr_FR.UTF-8"}}), english); // not a plain folder name
+
+    // Only a translated folder that exists is taken.
+    std::filesystem::remove(german);
+    EXPECT_EQ(findIn({{"LANG", "de_DE.UTF-8"}}), english);
+    std::filesystem::remove(english);
+    EXPECT_EQ(findIn({{"LANG", "de_DE.UTF-8"}}), bilder);
 }

@@ -73,6 +73,11 @@ std::filesystem::path Environment::configHome() const {
     return home() / ".config";
 }
 
+Environment& Environment::setLocaleRoot(std::filesystem::path root) {
+    localeRoot_ = std::move(root);
+    return *this;
+}
+
 std::filesystem::path Environment::expandTilde(std::string_view path) const {
     if (path == "~") {
         return home();

@@ -28,8 +28,14 @@ public:
     // Expands a leading "~" or "~/" to the home folder.
     std::filesystem::path expandTilde(std::string_view path) const;
 
+    // Where other programs' compiled message catalogs live
+    // (<root>/<language>/LC_MESSAGES/<domain>.mo); /usr/share/locale unless set.
+    const std::filesystem::path& localeRoot() const { return localeRoot_; }
+    Environment& setLocaleRoot(std::filesystem::path root);
+
 private:
     Lookup lookup_;
+    std::filesystem::path localeRoot_ = "/usr/share/locale";
 };
 
 } // namespace engine

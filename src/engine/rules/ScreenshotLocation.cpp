@@ -3,6 +3,7 @@
 #include "unicode/Unicode.h"
 
 #include "rules/IniFile.h"
+#include "rules/MessageCatalog.h"
 #include "rules/XdgDirs.h"
 
 #include <algorithm>
@@ -75,6 +76,16 @@ bool isDirectory(const std::filesystem::path& folder) {
     return folder.is_absolute() && std::filesystem::is_directory(folder, error);
 }
 
+// One plain folder name, or nothing.
+std::optional<std::string> translatedScreenshotsName(const Environment& environment) {
+    auto name = MessageCatalog::translate(environment, "gnome-shell", "Screenshots");
+    if (!name || *name == "Screenshots" || *name == "." || *name == ".." ||
+        name->find('/') != std::string::npos || !Unicode::isValidUtf8(*name)) {
+        return std::nullopt;
+    }
+    return name;
+}
+
 } // namespace
 
 std::optional<std::filesystem::path>
@@ -144,6 +155,10 @@ std::filesystem::path ScreenshotLocation::find(const std::optional<std::filesyst
         candidates.push_back(std::move(folder));
     }
     if (auto pictures = XdgDirs::pictures(environment)) {
+        // GNOME saves into a subfolder named in the user's language.
+        if (auto translated = translatedScreenshotsName(environment)) {
+            candidates.push_back(*pictures / *translated);
+        }
         candidates.push_back(*pictures / "Screenshots");
         candidates.push_back(*pictures);
     }

@@ -11,8 +11,9 @@ namespace engine {
 
 // Where the desktop's screenshot tool saves its pictures. First existing folder wins: the
 // caller's override, $XDG_SCREENSHOTS_DIR, the screenshot tools' own settings (the one of the
-// current desktop first), Pictures/Screenshots, Pictures, the XDG Desktop folder, ~/Desktop,
-// and finally the home folder.
+// current desktop first), the screenshot subfolder of Pictures under its name in the user's
+// language, Pictures/Screenshots, Pictures, the XDG Desktop folder, ~/Desktop, and finally the
+// home folder.
 class ScreenshotLocation {
 public:
     static std::filesystem::path find(const std::optional<std::filesystem::path>& override,
