@@ -11,7 +11,6 @@
 
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
-#include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -124,7 +123,8 @@ QSize RecordRow::minimumSizeHint() const {
 }
 
 QRectF RecordRow::boxRect() const {
-    return {0, 0, width() - trailingExtra, height() - bottomExtra};
+    return {outlineRoom, outlineRoom, width() - outlineRoom - trailingExtra,
+            height() - outlineRoom - bottomExtra};
 }
 
 void RecordRow::relayout() {
@@ -133,11 +133,15 @@ void RecordRow::relayout() {
     thumbnail_->move(qRound(content.left()), qRound(centreY - thumbnail_->height() / 2.0));
 
     qreal right = content.right() - spacing - spacerMin;
-    if (actions_ != nullptr && actions_->isVisible()) {
-        const QSize size = actions_->sizeHint();
-        actions_->setGeometry(qRound(content.right() - size.width()),
-                              qRound(centreY - size.height() / 2.0), size.width(), size.height());
-        right = actions_->x() - spacing - spacerMin - spacing;
+    if (hovering_ && !editing_ && !actions_.empty()) {
+        const int side = RowIconButton::side;
+        const int count = static_cast<int>(actions_.size());
+        int x = qRound(content.right()) - count * side - (count - 1) * actionSpacing;
+        right = x - spacing - spacerMin - spacing;
+        for (QAbstractButton* button : actions_) {
+            button->move(x, qRound(centreY - side / 2.0));
+            x += side + actionSpacing;
+        }
     }
     const qreal left = content.left() + thumbnail_->width() + spacing;
     const qreal width = std::max<qreal>(0, right - left);
@@ -224,32 +228,28 @@ void RecordRow::updateActions() {
     if (shown) {
         ensureActions();
     }
-    if (actions_ != nullptr) {
-        actions_->setVisible(shown);
+    for (QAbstractButton* button : actions_) {
+        button->setVisible(shown);
     }
 }
 
 // Made on the first hover: a long list of rows should not carry ninety hidden buttons.
 void RecordRow::ensureActions() {
-    if (actions_ != nullptr) {
+    if (!actions_.empty()) {
         return;
     }
-    actions_ = new QWidget(this);
-    auto* layout = new QHBoxLayout(actions_);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(actionSpacing);
-
-    auto* rename = new RowIconButton(QStringLiteral("pencil-simple"), QStringLiteral("Rename"));
+    auto* rename =
+        new RowIconButton(QStringLiteral("pencil-simple"), QStringLiteral("Rename"), this);
     connect(rename, &QAbstractButton::clicked, this, [this] { beginRename(true); });
-    auto* reveal =
-        new RowIconButton(QStringLiteral("magnifying-glass"), QStringLiteral("Show in Folder"));
+    auto* reveal = new RowIconButton(QStringLiteral("magnifying-glass"),
+                                     QStringLiteral("Show in Folder"), this);
     connect(reveal, &QAbstractButton::clicked, this, [this] { post(&app::AppModel::reveal); });
-    auto* undo = new RowIconButton(QStringLiteral("arrow-u-up-left"), QStringLiteral("Undo"));
+    auto* undo = new RowIconButton(QStringLiteral("arrow-u-up-left"), QStringLiteral("Undo"), this);
     connect(undo, &QAbstractButton::clicked, this, [this] { post(&app::AppModel::undo); });
-    for (RowIconButton* button : {rename, reveal, undo}) {
-        layout->addWidget(button);
+    actions_ = {rename, reveal, undo};
+    for (QAbstractButton* button : actions_) {
+        button->hide();
     }
-    actions_->hide();
 }
 
 void RecordRow::ensureField() {

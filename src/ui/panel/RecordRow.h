@@ -5,7 +5,9 @@
 #include <QFont>
 #include <QStaticText>
 #include <QWidget>
+#include <vector>
 
+class QAbstractButton;
 class QLineEdit;
 class QMenu;
 
@@ -29,7 +31,10 @@ class RecordRow : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int rowHeight = 51;
+    // Room above and left of the box for its wobbling outline, which a widget would clip.
+    static constexpr int outlineRoom = 2;
+    // The box (36 px thumbnail with 7 px padding above and below), 1 px below it, and the room.
+    static constexpr int rowHeight = outlineRoom + 50 + 1;
 
     RecordRow(app::AppModel& model, const engine::RenameRecord& record, QWidget* parent = nullptr);
     // As above with another thumbnail cache than the shared one.
@@ -92,7 +97,7 @@ private:
     bool hovering_ = false;
 
     Thumbnail* thumbnail_ = nullptr;
-    QWidget* actions_ = nullptr;
+    std::vector<QAbstractButton*> actions_;
     QLineEdit* field_ = nullptr;
 
     // Laid out by relayout(), so a repaint only draws.
