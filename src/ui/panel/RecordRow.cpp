@@ -104,6 +104,10 @@ void RecordRow::setRecord(const engine::RenameRecord& record) {
             field_->hide();
         }
     }
+    if (record.id != record_.id || record.source != record_.source) {
+        boxLayer_ = QPixmap();
+        mark_ = QPixmap();
+    }
     record_ = record;
     seed_ = outlineSeed(record_.id);
     const std::filesystem::path file =
@@ -173,18 +177,12 @@ void RecordRow::relayout() {
 
 void RecordRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const CrayonBox box{hovering_ ? hoverFill : QColor(Qt::white),
-                        std::nullopt,
-                        Ink::ink(),
-                        1.8,
-                        12,
-                        false,
-                        false,
-                        static_cast<double>(seed_)};
-    box.paint(painter, boxRect());
-
+    const qreal dpr = painter.device()->devicePixelRatioF();
+    const QRectF box = boxRect();
+    painter.drawPixmap(box.topLeft() - QPointF(CrayonBox::spill, CrayonBox::spill),
+                       boxLayer(box.size(), dpr));
     if (!editing_) {
-        Icons::paint(painter, markRect_, sourceIcon(record_.source), Ink::orange());
+        painter.drawPixmap(markRect_.topLeft(), markPixmap(dpr));
         painter.setFont(nameFont_);
         painter.setPen(Ink::ink());
         painter.drawStaticText(namePos_, name_);
@@ -196,6 +194,33 @@ void RecordRow::paintEvent(QPaintEvent*) {
     strike.setAlphaF(0.7F);
     painter.setPen(QPen(strike, QFontMetricsF(originalFont_).lineWidth()));
     painter.drawLine(strike_);
+}
+
+// Kept per row so a repaint draws without building cache keys; the pixmaps are shared with
+// the look's caches.
+const QPixmap& RecordRow::boxLayer(const QSizeF& size, qreal dpr) {
+    if (boxLayer_.isNull() || boxLayerHovering_ != hovering_ || boxLayerSize_ != size ||
+        !qFuzzyCompare(boxLayer_.devicePixelRatioF(), dpr)) {
+        const CrayonBox box{hovering_ ? hoverFill : QColor(Qt::white),
+                            std::nullopt,
+                            Ink::ink(),
+                            1.8,
+                            12,
+                            false,
+                            false,
+                            static_cast<double>(seed_)};
+        boxLayer_ = box.layer(size, dpr);
+        boxLayerHovering_ = hovering_;
+        boxLayerSize_ = size;
+    }
+    return boxLayer_;
+}
+
+const QPixmap& RecordRow::markPixmap(qreal dpr) {
+    if (mark_.isNull() || !qFuzzyCompare(mark_.devicePixelRatioF(), dpr)) {
+        mark_ = Icons::pixmap(sourceIcon(record_.source), Ink::orange(), markSize, dpr);
+    }
+    return mark_;
 }
 
 void RecordRow::resizeEvent(QResizeEvent* event) {

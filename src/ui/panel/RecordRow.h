@@ -3,6 +3,7 @@
 #include "files/RenameRecord.h"
 
 #include <QFont>
+#include <QPixmap>
 #include <QStaticText>
 #include <QWidget>
 #include <vector>
@@ -88,6 +89,8 @@ private:
     void relayout();
     QRectF boxRect() const;
     void post(void (app::AppModel::*action)(const engine::RenameRecord&));
+    const QPixmap& boxLayer(const QSizeF& size, qreal dpr);
+    const QPixmap& markPixmap(qreal dpr);
 
     app::AppModel& model_;
     engine::RenameRecord record_;
@@ -109,6 +112,10 @@ private:
     QPointF namePos_;
     QPointF originalPos_;
     QLineF strike_;
+    QPixmap boxLayer_;
+    QSizeF boxLayerSize_;
+    bool boxLayerHovering_ = false;
+    QPixmap mark_;
 };
 
 } // namespace ui
