@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -265,4 +266,24 @@ TEST(RecordRowText, outlineSeedsStayWithinZeroToNinetySix) {
         seen.insert(seed);
     }
     EXPECT_GT(seen.size(), 80u);
+}
+
+TEST_F(RecordRowTest, sourceMarkTellsWhoNamedTheFile) {
+    auto tipAt = [&](QPoint pos) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+        QHelpEvent help(QEvent::ToolTip, pos, row->mapToGlobal(pos));
+        QCoreApplication::sendEvent(row, &help);
+        return (QToolTip::isVisible() ? QToolTip::text() : QString()).toStdString();
+    };
+    // The mark sits left of the name, after the thumbnail (2 + 9 + 36 + 10 from the left).
+    const QPoint mark(2 + 9 + 36 + 10 + 5, row->height() / 2 - 7);
+    EXPECT_EQ(tipAt(mark), "Named by the local model from the text in the image");
+    EXPECT_EQ(tipAt(QPoint(row->width() / 2 + 40, row->height() / 2)), "");
+
+    engine::RenameRecord record = row->record();
+    record.source = engine::Namer::Source::heuristic;
+    row->setRecord(record);
+    EXPECT_EQ(tipAt(mark), "Named from the text in the image");
+    QToolTip::hideText();
 }
