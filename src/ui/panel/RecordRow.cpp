@@ -60,7 +60,6 @@ RecordRow::RecordRow(app::AppModel& model, const engine::RenameRecord& record,
       originalFont_(Fonts::mono(10.5)) {
     setFixedHeight(rowHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setMouseTracking(true);
     thumbnail_ = new Thumbnail(this, Thumbnail::defaultSide, Thumbnail::defaultPixelSize, cache);
     setRecord(record);
 }
