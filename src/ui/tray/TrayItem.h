@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QMenu>
+#include <QObject>
+#include <QRect>
+#include <QSystemTrayIcon>
+#include <memory>
+#include <optional>
+
+class QDBusServiceWatcher;
+
+namespace app {
+class AppModel;
+}
+
+namespace ui {
+
+// The tray icon: idle and busy pictures following the naming queue, its tooltip, the context
+// menu, and the clicks that open the panel.
+class TrayItem : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TrayItem(app::AppModel& model, QObject* parent = nullptr);
+    ~TrayItem() override;
+
+    // Puts the icon in the tray now if a tray host exists, else as soon as one appears.
+    void start();
+    // An icon is in a tray, so the panel can open from it.
+    bool isInTray() const;
+    // The icon's place on screen, when the tray host tells it (XEmbed does, SNI does not).
+    std::optional<QRect> iconGeometry() const;
+    bool showsBusy() const { return busy_; }
+    QString toolTip() const;
+
+signals:
+    // A click on the icon (single, double or middle), not yet debounced.
+    void clicked();
+    void openPanelRequested();
+    void openDashboardRequested();
+    void quitRequested();
+    // The icon went into a tray after start-up.
+    void placedInTray();
+
+private:
+    void createIcon();
+    void refresh();
+    void trayHostAppeared();
+
+    app::AppModel& model_;
+    QMenu menu_;
+    std::unique_ptr<QSystemTrayIcon> icon_;
+    QDBusServiceWatcher* hostWatcher_ = nullptr;
+    bool busy_ = false;
+};
+
+} // namespace ui
