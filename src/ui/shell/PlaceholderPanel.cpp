@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace ui {
@@ -21,6 +22,10 @@ PlaceholderPanel::PlaceholderPanel(app::AppModel& model, bool showSettings, QWid
     layout->addWidget(quit);
     connect(dashboard, &QPushButton::clicked, this, &PlaceholderPanel::openDashboardRequested);
     connect(quit, &QPushButton::clicked, this, &PlaceholderPanel::quitRequested);
+    // Ctrl+Q quits without asking, from anywhere in the panel's window.
+    auto* quitKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    quitKey->setContext(Qt::WindowShortcut);
+    connect(quitKey, &QShortcut::activated, this, &PlaceholderPanel::quitRequested);
     connect(&model, &app::AppModel::messageChanged, status, [status, &model] {
         status->setText(model.message().value_or(QStringLiteral("Quillmark")));
     });

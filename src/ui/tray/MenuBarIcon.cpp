@@ -1,12 +1,10 @@
 #include "tray/MenuBarIcon.h"
 
+#include "look/AppLogo.h"
 #include "look/Ink.h"
 
-#include <QFile>
 #include <QPainterPath>
-#include <QSvgRenderer>
 #include <cmath>
-#include <memory>
 #include <numbers>
 
 namespace ui {
@@ -15,22 +13,6 @@ namespace {
 
 // The drawings are made on an 18 × 18 grid and scaled to the target.
 constexpr qreal kGrid = 18.0;
-
-QSvgRenderer* sharedLogo() {
-    static const std::unique_ptr<QSvgRenderer> logo = []() -> std::unique_ptr<QSvgRenderer> {
-        for (const QString& path : MenuBarIcon::logoResources()) {
-            if (!QFile::exists(path)) {
-                continue;
-            }
-            auto renderer = std::make_unique<QSvgRenderer>(path);
-            if (renderer->isValid()) {
-                return renderer;
-            }
-        }
-        return nullptr;
-    }();
-    return logo.get();
-}
 
 QTransform gridTransform(const QRectF& rect) {
     QTransform transform;
@@ -55,23 +37,19 @@ QPainterPath scallopedBody(qreal c, qreal r) {
 
 } // namespace
 
-QStringList MenuBarIcon::logoResources() {
-    return {QStringLiteral(":/quillmark/logo/quillmark-icon.svg")};
-}
-
 void MenuBarIcon::paint(QPainter& painter, const QRectF& rect, bool busy) {
-    if (QSvgRenderer* logo = sharedLogo()) {
-        paintLogo(painter, rect, busy, *logo);
+    static const bool hasLogo = AppLogo::available();
+    if (hasLogo) {
+        paintLogo(painter, rect, busy, QString::fromLatin1(AppLogo::resource));
     } else {
         paintMascot(painter, rect, busy);
     }
 }
 
-void MenuBarIcon::paintLogo(QPainter& painter, const QRectF& rect, bool busy, QSvgRenderer& logo) {
+void MenuBarIcon::paintLogo(QPainter& painter, const QRectF& rect, bool busy, const QString& logo) {
+    AppLogo::paintFrom(painter, rect, logo);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    logo.render(&painter, rect);
     if (busy) {
         // The dot sits in the top-right corner of the 18-point grid.
         painter.setTransform(gridTransform(rect), true);

@@ -8,7 +8,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace ui {
@@ -45,8 +44,6 @@ PanelWindow::PanelWindow(app::AppModel& model, QWidget* parent)
     connect(content_, &PanelContent::openDashboardRequested, this,
             &PanelWindow::openDashboardRequested);
     connect(content_, &PanelContent::quitRequested, this, &PanelWindow::quitRequested);
-    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
-    connect(quit, &QShortcut::activated, this, &PanelWindow::quitRequested);
     setFrameless(true);
 }
 
