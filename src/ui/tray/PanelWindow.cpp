@@ -3,6 +3,7 @@
 #include "look/Ink.h"
 #include "tray/PanelPlacement.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
@@ -97,6 +98,8 @@ void PanelWindow::changeEvent(QEvent* event) {
     }
     if (isActiveWindow()) {
         wasActive_ = true;
+    } else if (QApplication::activeModalWidget() != nullptr) {
+        // Our own dialog (the folder chooser of the settings) took it; the panel stays behind.
     } else if (frameless_ && wasActive_ && isVisible()) {
         wasActive_ = false;
         hide();

@@ -1,0 +1,117 @@
+// The panel window's hiding rules and the shell's answers to tray clicks, on the offscreen
+// platform with a model in a scratch home.
+#include "tray/PanelWindow.h"
+#include "AppModel.h"
+#include "engine/ScratchFolder.h"
+#include "shell/Shell.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class FakeNamer : public app::NamingService {
+public:
+    engine::Namer::Engine engine() const override {
+        return {engine::Namer::Engine::Kind::textOnly, "no model"};
+    }
+    std::optional<engine::Namer::Result>
+    suggestName(const std::filesystem::path&,
+                const std::vector<engine::Correction>&) const override {
+        return std::nullopt;
+    }
+    void warmUp() const override {}
+};
+
+class PanelWindowTest : public ::testing::Test {
+protected:
+    ScratchFolder scratch;
+    std::unique_ptr<app::AppModel> model;
+    std::chrono::steady_clock::time_point time{};
+
+    void SetUp() override {
+        app::AppServices services;
+        services.settingsFile = QString::fromStdString((scratch.path() / "q.conf").string());
+        services.dataFolder = scratch.folder("data");
+        services.homeFolder = scratch.folder("home");
+        services.autostartFolder = scratch.path() / "autostart";
+        services.executablePath = QStringLiteral("/work/build/quillmark");
+        services.namer = std::make_shared<FakeNamer>();
+        model = std::make_unique<app::AppModel>(std::move(services));
+    }
+
+    // Another window takes the activation, as a click elsewhere does.
+    static void activateSomethingElse(QWidget& other) {
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QApplication::processEvents();
+    }
+};
+
+} // namespace
+
+TEST_F(PanelWindowTest, hidesWhenItLosesTheActivationItHadAndOnEscape) {
+    ui::PanelWindow panel(*model);
+    QSignalSpy lost(&panel, &ui::PanelWindow::lostActivation);
+    QWidget other;
+
+    panel.showBesideTray(QRect(500, 0, 24, 24));
+    EXPECT_TRUE(panel.isFrameless());
+    QApplication::setActiveWindow(&panel);
+    QApplication::processEvents();
+    ASSERT_TRUE(panel.isActiveWindow());
+    // A dialog of ours, such as the folder chooser, does not send the panel away.
+    QDialog chooser;
+    chooser.setModal(true);
+    activateSomethingElse(chooser);
+    EXPECT_TRUE(panel.isVisible());
+    chooser.hide();
+    QApplication::setActiveWindow(&panel);
+    QApplication::processEvents();
+    activateSomethingElse(other);
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_EQ(lost.count(), 1);
+
+    other.hide();
+    panel.showBesideTray(std::nullopt);
+    EXPECT_TRUE(panel.isVisible());
+    QTest::keyClick(&panel, Qt::Key_Escape);
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_EQ(lost.count(), 1);
+}
+
+TEST_F(PanelWindowTest, asAnOrdinaryWindowItStaysWhenLeft) {
+    ui::PanelWindow panel(*model);
+    QWidget other;
+    panel.showAsWindow();
+    EXPECT_FALSE(panel.isFrameless());
+    EXPECT_EQ(panel.windowTitle(), QStringLiteral("Quillmark"));
+    QApplication::setActiveWindow(&panel);
+    QApplication::processEvents();
+    activateSomethingElse(other);
+    EXPECT_TRUE(panel.isVisible());
+}
+
+TEST_F(PanelWindowTest, trayClicksToggleThePanelOnceAndTheDashboardRequestOpensIt) {
+    ui::Shell shell(*model, [this] { return time; });
+    // No tray on the offscreen platform: the panel opens as an ordinary window.
+    shell.trayClicked();
+    EXPECT_TRUE(shell.panel().isVisible());
+    EXPECT_FALSE(shell.panel().isFrameless());
+    time += 150ms; // the same double click
+    shell.trayClicked();
+    EXPECT_TRUE(shell.panel().isVisible());
+    time += 1s;
+    shell.trayClicked();
+    EXPECT_FALSE(shell.panel().isVisible());
+
+    shell.openDashboard("token-from-launcher");
+    EXPECT_TRUE(shell.panel().isVisible());
+    emit shell.panel().content().dismissRequested();
+    EXPECT_FALSE(shell.panel().isVisible());
+}
