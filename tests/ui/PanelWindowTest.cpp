@@ -91,6 +91,11 @@ TEST_F(PanelWindowTest, asAnOrdinaryWindowItStaysWhenLeft) {
     panel.showAsWindow();
     EXPECT_FALSE(panel.isFrameless());
     EXPECT_EQ(panel.windowTitle(), QStringLiteral("Quillmark"));
+    // The window takes the panel's fitting size, also when the settings change it.
+    EXPECT_EQ(panel.size(), panel.content().sizeHint());
+    panel.content().setShowSettings(true);
+    QApplication::processEvents();
+    EXPECT_EQ(panel.size(), panel.content().sizeHint());
     QApplication::setActiveWindow(&panel);
     QApplication::processEvents();
     activateSomethingElse(other);

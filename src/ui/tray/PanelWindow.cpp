@@ -33,7 +33,6 @@ PanelWindow::PanelWindow(app::AppModel& model, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(content_);
     QPalette paper = palette();
     paper.setColor(QPalette::Window, Ink::paper());
@@ -66,7 +65,8 @@ void PanelWindow::showBesideTray(const std::optional<QRect>& iconGeometry) {
     if (windowsMayBePlaced()) {
         const QPoint pointer = QCursor::pos();
         const QPoint anchor = iconGeometry ? iconGeometry->center() : pointer;
-        const QSize size = sizeHint().expandedTo(minimumSizeHint());
+        fitToContent();
+        const QSize size = this->size();
         move(PanelPlacement::position(size, iconGeometry, pointer,
                                       screenNear(anchor)->availableGeometry()));
     }
@@ -78,7 +78,14 @@ void PanelWindow::showAsWindow() {
     present();
 }
 
+void PanelWindow::fitToContent() {
+    // The panel's own fitting size, not a height for its width: wrapped texts inside would
+    // otherwise squeeze it.
+    setFixedSize(content_->sizeHint());
+}
+
 void PanelWindow::present() {
+    fitToContent();
     wasActive_ = false;
     awaitingPaint_ = true;
     show();
@@ -116,6 +123,9 @@ void PanelWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 bool PanelWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == content_ && event->type() == QEvent::LayoutRequest) {
+        fitToContent();
+    }
     if (watched == content_ && event->type() == QEvent::Paint && awaitingPaint_) {
         awaitingPaint_ = false;
         // Queued, so it is reported once the paint is done.

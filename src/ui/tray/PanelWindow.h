@@ -45,6 +45,7 @@ protected:
 private:
     void setFrameless(bool frameless);
     void present();
+    void fitToContent();
 
     PanelContent* content_;
     bool frameless_ = false;
