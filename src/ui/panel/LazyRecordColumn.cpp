@@ -1,24 +1,6 @@
 #include "panel/LazyRecordColumn.h"
 
-#if __has_include("panel/RecordRow.h")
 #include "panel/RecordRow.h"
-#else
-// Until the history rows land: a plain line per record, same contract.
-#include <QLabel>
-namespace ui {
-class RecordRow : public QLabel {
-public:
-    RecordRow(app::AppModel&, const engine::RenameRecord& record, QWidget* parent)
-        : QLabel(parent) {
-        setRecord(record);
-        setFixedHeight(51);
-    }
-    void setRecord(const engine::RenameRecord& record) {
-        setText(QString::fromStdString(record.currentName));
-    }
-};
-} // namespace ui
-#endif
 
 #include <QResizeEvent>
 
