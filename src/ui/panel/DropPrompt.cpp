@@ -40,9 +40,9 @@ QString DropPrompt::text() const {
 
 QSize DropPrompt::sizeHint() const {
     const QFontMetricsF metrics(promptFont());
-    const qreal width = std::max(metrics.horizontalAdvance(QStringLiteral("Let go to name them")),
-                                 metrics.horizontalAdvance(QStringLiteral(
-                                     "Drop images or folders here")));
+    const qreal width =
+        std::max(metrics.horizontalAdvance(QStringLiteral("Let go to name them")),
+                 metrics.horizontalAdvance(QStringLiteral("Drop images or folders here")));
     return QSizeF(width + 2, iconSize + spacing + metrics.height()).toSize();
 }
 
@@ -55,8 +55,8 @@ void DropPrompt::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF icon((width() - iconSize) / 2, 0, iconSize, iconSize);
-    Icons::paint(painter, icon, targeted_ ? QStringLiteral("arrow-circle-down-fill")
-                                          : QStringLiteral("images"),
+    Icons::paint(painter, icon,
+                 targeted_ ? QStringLiteral("arrow-circle-down-fill") : QStringLiteral("images"),
                  targeted_ ? Ink::orange() : Ink::ink());
     painter.setFont(promptFont());
     painter.setPen(Ink::ink());

@@ -27,7 +27,7 @@ EngineBadge::EngineBadge(const engine::Namer::Engine& engine, QWidget* parent) :
 
 void EngineBadge::setEngine(const engine::Namer::Engine& engine) {
     engine_ = engine;
-    setToolTip(toolTip(engine));
+    setToolTip(toolTipText(engine));
     setAccessibleName(label(engine));
     updateGeometry();
     update();
@@ -49,7 +49,7 @@ QColor EngineBadge::dotColor(const engine::Namer::Engine& engine) {
     return engine.kind == Kind::textOnly ? Ink::orange() : QColor(47, 179, 68);
 }
 
-QString EngineBadge::toolTip(const engine::Namer::Engine& engine) {
+QString EngineBadge::toolTipText(const engine::Namer::Engine& engine) {
     if (engine.kind == Kind::textOnly) {
         return QString::fromStdString(engine.reason);
     }

@@ -21,7 +21,7 @@ public:
 
     static QString label(const engine::Namer::Engine& engine);
     static QColor dotColor(const engine::Namer::Engine& engine);
-    static QString toolTip(const engine::Namer::Engine& engine);
+    static QString toolTipText(const engine::Namer::Engine& engine);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -9,8 +9,8 @@ namespace ui {
 
 IconButton::IconButton(QString iconName, const QColor& color, qreal iconSize, QSize frame,
                        QWidget* parent)
-    : QAbstractButton(parent), iconName_(std::move(iconName)), color_(color),
-      iconSize_(iconSize), frame_(frame) {
+    : QAbstractButton(parent), iconName_(std::move(iconName)), color_(color), iconSize_(iconSize),
+      frame_(frame) {
     setFixedSize(frame_);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);

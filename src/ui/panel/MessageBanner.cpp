@@ -26,8 +26,8 @@ constexpr qreal infoIconSize = 14;
 
 MessageBanner::MessageBanner(app::AppModel& model, QWidget* parent)
     : BoxedSection(bannerBox(), parent), model_(model), text_(new QLabel(this)),
-      nameAgain_(new CrayonButton(QStringLiteral("Name Again"), CrayonButton::Kind::orange, true,
-                                  this)),
+      nameAgain_(
+          new CrayonButton(QStringLiteral("Name Again"), CrayonButton::Kind::orange, true, this)),
       dismiss_(new IconButton(QStringLiteral("x"), Ink::ink3(), 10, QSize(16, 16), this)) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 10, 10, 10);

@@ -11,8 +11,8 @@
 namespace ui {
 
 PanelFooter::PanelFooter(QWidget* parent)
-    : QWidget(parent),
-      settings_(new CrayonButton(QStringLiteral("Settings"), CrayonButton::Kind::plain, true, this)),
+    : QWidget(parent), settings_(new CrayonButton(QStringLiteral("Settings"),
+                                                  CrayonButton::Kind::plain, true, this)),
       dashboard_(
           new CrayonButton(QStringLiteral("Dashboard"), CrayonButton::Kind::yellow, true, this)),
       quit_(new TextButton(QStringLiteral("Quit"), Fonts::system(12, QFont::Bold), Ink::ink3(),

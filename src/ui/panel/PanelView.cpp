@@ -78,6 +78,19 @@ void PanelView::setShowSettings(bool show) {
         settings_->setVisible(show);
     }
     footer_->setSettingsShown(show);
+    relayout();
+}
+
+void PanelView::relayout() {
+    // Before the panel was first shown Qt does not pass size changes up by itself, and the
+    // snapshot measures a panel that was never shown.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->updateGeometry();
+    }
+    for (QLayout* inner : findChildren<QLayout*>()) {
+        inner->invalidate();
+    }
+    layout()->invalidate();
     updateGeometry();
     update();
 }
@@ -135,12 +148,23 @@ void PanelView::addShortcuts() {
 }
 
 void PanelView::connectModel() {
-    connect(&model_, &app::AppModel::engineChanged, header_, &PanelHeader::refresh);
-    connect(&model_, &app::AppModel::queuedChanged, header_, &PanelHeader::refresh);
+    const auto header = [this] {
+        header_->refresh();
+        relayout();
+    };
+    const auto banner = [this] {
+        banner_->refresh();
+        relayout();
+    };
+    connect(&model_, &app::AppModel::engineChanged, this, header);
+    connect(&model_, &app::AppModel::queuedChanged, this, header);
     connect(&model_, &app::AppModel::autoNameChanged, autoName_, &AutoNameSection::refresh);
-    connect(&model_, &app::AppModel::messageChanged, banner_, &MessageBanner::refresh);
-    connect(&model_, &app::AppModel::lastUndoneIDChanged, banner_, &MessageBanner::refresh);
-    connect(&model_, &app::AppModel::historyChanged, recent_, &RecentList::refresh);
+    connect(&model_, &app::AppModel::messageChanged, this, banner);
+    connect(&model_, &app::AppModel::lastUndoneIDChanged, this, banner);
+    connect(&model_, &app::AppModel::historyChanged, this, [this] {
+        recent_->refresh();
+        relayout();
+    });
 }
 
 } // namespace ui

@@ -58,6 +58,8 @@ private:
     void addShortcuts();
     void connectModel();
     void refreshOnAppearance();
+    // Content changed height: the fitting size must be measured again.
+    void relayout();
 
     app::AppModel& model_;
     bool showSettings_ = false;

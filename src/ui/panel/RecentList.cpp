@@ -49,8 +49,7 @@ RecentList::RecentList(app::AppModel& model, QWidget* parent)
     auto* noteLayout = new QVBoxLayout(note_);
     noteLayout->setContentsMargins(12, 12, 12, 12);
     auto* text = new QLabel(
-        QStringLiteral(
-            "Take a screenshot like you always do. It gets a real name a second later."),
+        QStringLiteral("Take a screenshot like you always do. It gets a real name a second later."),
         note_);
     text->setWordWrap(true);
     text->setFont(Fonts::system(12, QFont::Normal));

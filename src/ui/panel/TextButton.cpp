@@ -5,8 +5,7 @@
 
 namespace ui {
 
-TextButton::TextButton(const QString& text, const QFont& font, const QColor& color,
-                       QWidget* parent)
+TextButton::TextButton(const QString& text, const QFont& font, const QColor& color, QWidget* parent)
     : QAbstractButton(parent), color_(color) {
     setText(text);
     setFont(font);

@@ -29,8 +29,7 @@ void ViewServices::fill(app::AppServices& services) {
     }
 }
 
-std::optional<std::filesystem::path>
-ViewServices::chooseFolder(const app::FolderRequest& request) {
+std::optional<std::filesystem::path> ViewServices::chooseFolder(const app::FolderRequest& request) {
     QFileDialog dialog(QApplication::activeWindow(), request.message);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
