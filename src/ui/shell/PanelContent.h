@@ -1,8 +1,8 @@
 #pragma once
 
 // The view the panel window and the snapshot show.
-#include "shell/PlaceholderPanel.h"
+#include "panel/PanelView.h"
 
 namespace ui {
-using PanelContent = PlaceholderPanel;
+using PanelContent = PanelView;
 }

@@ -2,19 +2,19 @@
 
 #include "AppModel.h"
 #include "LoginItem.h"
+#include "look/Theme.h"
+#include "panel/ViewServices.h"
 #include "shell/DisplayCheck.h"
-#include "shell/FolderChooser.h"
-#include "shell/LightAppearance.h"
 #include "shell/LoginLaunch.h"
 #include "shell/QuitSignals.h"
 #include "shell/Shell.h"
 #include "shell/SingleInstance.h"
 #include "shell/Snapshot.h"
+#include "tray/MenuBarIcon.h"
 #include "tray/PanelWindow.h"
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QPointer>
 #include <QProcessEnvironment>
 #include <QTimer>
@@ -28,37 +28,39 @@ void setIdentity(QApplication& application) {
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quillmark.Quillmark"));
     application.setQuitOnLastWindowClosed(false);
-    LightAppearance::apply(application);
+    QApplication::setWindowIcon(MenuBarIcon::icon(false));
+    Theme::apply(application);
 }
 
 // What only the windows can do for the model.
 app::AppServices applicationServices(QPointer<PanelWindow>& panel) {
+    // forApplication also switches on the open-at-login default, which only this windowed
+    // program applies.
     app::AppServices services = app::AppServices::forApplication();
-    services.chooseFolder = &FolderChooser::choose;
-    services.altHeld = [] {
-        return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier);
-    };
+    ViewServices::fill(services);
     services.bringToFront = [&panel] {
         if (panel && panel->isVisible()) {
             panel->raise();
             panel->activateWindow();
         }
     };
-    services.passUndoToTextEditor = [] {
-        auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-        if (field == nullptr || field->isReadOnly() || !field->isUndoAvailable()) {
-            return false;
-        }
-        field->undo();
-        return true;
-    };
-    // The open-at-login default belongs to the windowed program only; when the model takes it
-    // as an option, switch it on here.
     return services;
+}
+
+// The offscreen platform warns about every fixed-size window; the warning says nothing here.
+QtMessageHandler standardHandler = nullptr;
+
+void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
+                            const QString& message) {
+    if (standardHandler != nullptr &&
+        !message.contains(QLatin1String("does not support propagateSizeHints"))) {
+        standardHandler(type, context, message);
+    }
 }
 
 int runOffscreen(int argc, char** argv, const std::function<int()>& mode) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    standardHandler = qInstallMessageHandler(quietOffscreenWarnings);
     QApplication application(argc, argv);
     setIdentity(application);
     return mode();
