@@ -4,9 +4,13 @@
 #include "AppModel.h"
 #include "engine/ScratchFolder.h"
 #include "shell/Shell.h"
+#include "tray/TrayItem.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -42,6 +46,7 @@ protected:
         services.autostartFolder = scratch.path() / "autostart";
         services.executablePath = QStringLiteral("/work/build/quillmark");
         services.namer = std::make_shared<FakeNamer>();
+        services.pause = 0ms;
         model = std::make_unique<app::AppModel>(std::move(services));
     }
 
@@ -119,4 +124,42 @@ TEST_F(PanelWindowTest, trayClicksToggleThePanelOnceAndTheDashboardRequestOpensI
     EXPECT_TRUE(shell.panel().isVisible());
     emit shell.panel().content().dismissRequested();
     EXPECT_FALSE(shell.panel().isVisible());
+}
+
+TEST_F(PanelWindowTest, trayHostThatAppearsLaterGetsTheIcon) {
+    // A private bus stands in for the session's.
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address"});
+    ASSERT_TRUE(daemon.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("tray"));
+        QDBusConnection host = QDBusConnection::connectToBus(address, QStringLiteral("host"));
+        ASSERT_TRUE(bus.isConnected() && host.isConnected());
+
+        ui::TrayItem tray(*model, bus);
+        tray.start();
+        // Offscreen there is no XEmbed tray, and no host yet: the icon waits.
+        EXPECT_FALSE(tray.hasIcon());
+        ASSERT_TRUE(host.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+        QElapsedTimer waited;
+        waited.start();
+        while (!tray.hasIcon() && waited.elapsed() < 3000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        EXPECT_TRUE(tray.hasIcon());
+        EXPECT_EQ(tray.toolTip(), QStringLiteral("Quillmark"));
+
+        // Busy while a file waits to be named, idle again once the queue is empty.
+        QSignalSpy idle(model.get(), &app::AppModel::idle);
+        model->enqueue({scratch.file("Screenshot 2026-03-14 at 09.41.22.png")});
+        EXPECT_TRUE(tray.showsBusy());
+        EXPECT_EQ(tray.toolTip(), QStringLiteral("Quillmark is naming screenshots"));
+        ASSERT_TRUE(idle.wait(3000));
+        EXPECT_FALSE(tray.showsBusy());
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("tray"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("host"));
+    daemon.kill();
+    daemon.waitForFinished();
 }

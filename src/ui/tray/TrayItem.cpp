@@ -14,14 +14,10 @@ namespace {
 
 const QString kSniWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
-bool sniWatcherRegistered() {
-    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-    return bus != nullptr && bus->isServiceRegistered(kSniWatcher).value();
-}
-
 } // namespace
 
-TrayItem::TrayItem(app::AppModel& model, QObject* parent) : QObject(parent), model_(model) {
+TrayItem::TrayItem(app::AppModel& model, const QDBusConnection& bus, QObject* parent)
+    : QObject(parent), model_(model), bus_(bus) {
     menu_.addAction(QStringLiteral("Open Quillmark"), this, &TrayItem::openPanelRequested);
     menu_.addAction(QStringLiteral("Dashboard"), this, &TrayItem::openDashboardRequested);
     menu_.addSeparator();
@@ -32,9 +28,14 @@ TrayItem::TrayItem(app::AppModel& model, QObject* parent) : QObject(parent), mod
 
 TrayItem::~TrayItem() = default;
 
+bool TrayItem::hostWatcherRegistered() const {
+    QDBusConnectionInterface* interface = bus_.interface();
+    return interface != nullptr && interface->isServiceRegistered(kSniWatcher).value();
+}
+
 void TrayItem::start() {
-    if (QDBusConnection::sessionBus().isConnected()) {
-        hostWatcher_ = new QDBusServiceWatcher(kSniWatcher, QDBusConnection::sessionBus(),
+    if (bus_.isConnected()) {
+        hostWatcher_ = new QDBusServiceWatcher(kSniWatcher, bus_,
                                                QDBusServiceWatcher::WatchForRegistration, this);
         connect(hostWatcher_, &QDBusServiceWatcher::serviceRegistered, this,
                 &TrayItem::trayHostAppeared);
@@ -43,7 +44,7 @@ void TrayItem::start() {
     // made. Where only a D-Bus host could ever show it (Wayland), wait for the host instead of
     // letting Qt settle on XEmbed.
     const bool xembedPossible = QGuiApplication::platformName() == QLatin1String("xcb");
-    if (sniWatcherRegistered() || xembedPossible) {
+    if (hostWatcherRegistered() || xembedPossible) {
         createIcon();
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QMenu>
 #include <QObject>
 #include <QRect>
@@ -21,7 +22,10 @@ class TrayItem : public QObject {
     Q_OBJECT
 
 public:
-    explicit TrayItem(app::AppModel& model, QObject* parent = nullptr);
+    // `bus` is where tray hosts announce themselves.
+    explicit TrayItem(app::AppModel& model,
+                      const QDBusConnection& bus = QDBusConnection::sessionBus(),
+                      QObject* parent = nullptr);
     ~TrayItem() override;
 
     // Puts the icon in the tray now if a tray host exists, else as soon as one appears.
@@ -31,6 +35,8 @@ public:
     // The icon's place on screen, when the tray host tells it (XEmbed does, SNI does not).
     std::optional<QRect> iconGeometry() const;
     bool showsBusy() const { return busy_; }
+    // An icon was handed to Qt (it may still be waiting for a host to show it).
+    bool hasIcon() const { return icon_ != nullptr; }
     QString toolTip() const;
 
 signals:
@@ -47,7 +53,10 @@ private:
     void refresh();
     void trayHostAppeared();
 
+    bool hostWatcherRegistered() const;
+
     app::AppModel& model_;
+    QDBusConnection bus_;
     QMenu menu_;
     std::unique_ptr<QSystemTrayIcon> icon_;
     QDBusServiceWatcher* hostWatcher_ = nullptr;
