@@ -83,6 +83,17 @@ TEST(SingleInstance, lockAndSocketLeftByACrashAreTakenOver) {
     EXPECT_TRUE(requests.wait(2000));
 }
 
+TEST(SingleInstance, aRunningInstanceThatDoesNotAnswerIsNotReportedAsReached) {
+    QTemporaryDir runtime;
+    // A live holder of the lock (this process) that never listens.
+    QLockFile held(SingleInstance(runtime.path()).lockPath());
+    ASSERT_TRUE(held.tryLock(0));
+    SingleInstance later(runtime.path());
+    ASSERT_EQ(later.claim(), SingleInstance::Role::secondary);
+    EXPECT_FALSE(later.sendOpenDashboard("token", 2));
+    EXPECT_FALSE(QFileInfo::exists(later.socketPath()));
+}
+
 TEST(SingleInstance, runsAloneWhereNoLockCanBeMade) {
     SingleInstance nowhere(QStringLiteral("/nonexistent/quillmark-runtime"));
     EXPECT_EQ(nowhere.claim(), SingleInstance::Role::primary);

@@ -12,8 +12,7 @@ namespace {
 
 const QByteArray kOpenDashboard = QByteArrayLiteral("open-dashboard");
 constexpr int kConnectTimeoutMs = 500;
-// A primary that took the lock a moment ago may not be listening yet.
-constexpr int kConnectAttempts = 10;
+constexpr int kRetryPauseMs = 100;
 
 } // namespace
 
@@ -86,14 +85,17 @@ void SingleInstance::readRequest() {
     }
 }
 
-bool SingleInstance::sendOpenDashboard(const QByteArray& activationToken) const {
+bool SingleInstance::sendOpenDashboard(const QByteArray& activationToken, int attempts) const {
     QByteArray request = kOpenDashboard;
     const QByteArray token = activationToken.trimmed();
     if (!token.isEmpty() && !token.contains('\n') && !token.contains(' ')) {
         request += ' ' + token;
     }
     request += '\n';
-    for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (attempt > 0) {
+            QThread::msleep(kRetryPauseMs);
+        }
         QLocalSocket socket;
         socket.connectToServer(socketPath());
         if (socket.waitForConnected(kConnectTimeoutMs)) {
@@ -102,7 +104,6 @@ bool SingleInstance::sendOpenDashboard(const QByteArray& activationToken) const 
             socket.disconnectFromServer();
             return sent;
         }
-        QThread::msleep(100);
     }
     return false;
 }

@@ -30,8 +30,9 @@ public:
     Role claim();
 
     // From a secondary: asks the primary to open the dashboard, with the activation token this
-    // launch was given. False when the primary could not be reached.
-    bool sendOpenDashboard(const QByteArray& activationToken) const;
+    // launch was given. False when the primary could not be reached in `attempts` tries (a
+    // primary that took the lock a moment ago may not be listening yet).
+    bool sendOpenDashboard(const QByteArray& activationToken, int attempts = 10) const;
 
 signals:
     // In the primary: a later launch asked for the dashboard.
