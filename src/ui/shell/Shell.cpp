@@ -18,8 +18,8 @@ Q_LOGGING_CATEGORY(timing, "quillmark.timing", QtWarningMsg)
 } // namespace
 
 Shell::Shell(app::AppModel& model, ActivationGate::Now now, QObject* parent)
-    : QObject(parent), model_(model), gate_(std::move(now)),
-      tray_(std::make_unique<TrayItem>(model)), panel_(std::make_unique<PanelWindow>(model)) {
+    : QObject(parent), gate_(std::move(now)), tray_(std::make_unique<TrayItem>(model)),
+      panel_(std::make_unique<PanelWindow>(model)) {
     connect(tray_.get(), &TrayItem::clicked, this, &Shell::trayClicked);
     connect(tray_.get(), &TrayItem::openPanelRequested, this, &Shell::openPanel);
     connect(tray_.get(), &TrayItem::openDashboardRequested, this, [this] { openDashboard(); });

@@ -43,7 +43,6 @@ public slots:
 private:
     void reportPaintTime();
 
-    app::AppModel& model_;
     ActivationGate gate_;
     std::unique_ptr<TrayItem> tray_;
     std::unique_ptr<PanelWindow> panel_;
