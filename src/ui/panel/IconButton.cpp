@@ -1,0 +1,41 @@
+#include "panel/IconButton.h"
+
+#include "look/Icons.h"
+
+#include <QEvent>
+#include <QPainter>
+
+namespace ui {
+
+IconButton::IconButton(QString iconName, const QColor& color, qreal iconSize, QSize frame,
+                       QWidget* parent)
+    : QAbstractButton(parent), iconName_(std::move(iconName)), color_(color), iconSize_(iconSize),
+      frame_(frame) {
+    setFixedSize(frame_);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void IconButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) {
+        painter.setOpacity(0.45);
+    }
+    const QRectF icon((width() - iconSize_) / 2, (height() - iconSize_) / 2, iconSize_, iconSize_);
+    Icons::paint(painter, icon, iconName_, color_);
+}
+
+void IconButton::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange) {
+        // The hand only over something that reacts.
+        if (isEnabled()) {
+            setCursor(Qt::PointingHandCursor);
+        } else {
+            unsetCursor();
+        }
+    }
+    QAbstractButton::changeEvent(event);
+}
+
+} // namespace ui

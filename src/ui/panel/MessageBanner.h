@@ -1,0 +1,40 @@
+#pragma once
+
+#include "panel/BoxedSection.h"
+
+class QLabel;
+
+namespace app {
+class AppModel;
+}
+
+namespace ui {
+
+class CrayonButton;
+class IconButton;
+
+// The model's status line, with "Name Again" after an undo and a dismiss button. Hidden while
+// there is no message.
+class MessageBanner : public BoxedSection {
+    Q_OBJECT
+
+public:
+    explicit MessageBanner(app::AppModel& model, QWidget* parent = nullptr);
+
+    // Reads the message and the undone record from the model again.
+    void refresh();
+
+    QString text() const;
+    CrayonButton* nameAgainButton() const { return nameAgain_; }
+    IconButton* dismissButton() const { return dismiss_; }
+
+private:
+    void dismiss();
+
+    app::AppModel& model_;
+    QLabel* text_;
+    CrayonButton* nameAgain_;
+    IconButton* dismiss_;
+};
+
+} // namespace ui

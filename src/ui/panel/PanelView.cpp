@@ -1,0 +1,170 @@
+#include "panel/PanelView.h"
+
+#include "AppModel.h"
+#include "look/CrayonButton.h"
+#include "look/Ink.h"
+#include "look/Paper.h"
+#include "panel/AutoNameSection.h"
+#include "panel/BoxedSection.h"
+#include "panel/DropTarget.h"
+#include "panel/EngineRefresh.h"
+#include "panel/MessageBanner.h"
+#include "panel/PanelFooter.h"
+#include "panel/PanelHeader.h"
+#include "panel/RecentList.h"
+#include "panel/TextButton.h"
+#include "settings/SettingsView.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace ui {
+
+namespace {
+
+constexpr int padding = 18;
+constexpr int spacing = 14;
+
+} // namespace
+
+PanelView::PanelView(app::AppModel& model, bool showSettings, QWidget* parent)
+    : QWidget(parent), model_(model), header_(new PanelHeader(model, this)),
+      home_(new QWidget(this)), autoName_(new AutoNameSection(model, home_)),
+      drop_(new DropTarget(model, home_)), banner_(new MessageBanner(model, home_)),
+      recent_(new RecentList(model, home_)), footer_(new PanelFooter(this)) {
+    BoxedSection::markAsHost(this);
+    setFixedWidth(panelWidth);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, Ink::ink());
+    palette.setColor(QPalette::Highlight, Ink::orange());
+    setPalette(palette);
+
+    auto* homeLayout = new QVBoxLayout(home_);
+    homeLayout->setContentsMargins(0, 0, 0, 0);
+    homeLayout->setSpacing(spacing);
+    homeLayout->addWidget(autoName_);
+    homeLayout->addWidget(drop_);
+    homeLayout->addWidget(banner_);
+    homeLayout->addWidget(recent_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(padding, padding, padding, padding);
+    layout->setSpacing(spacing);
+    layout->addWidget(header_);
+    layout->addWidget(home_);
+    layout->addWidget(footer_);
+
+    connect(footer_->settingsButton(), &QAbstractButton::clicked, this,
+            [this] { setShowSettings(!showSettings_); });
+    connect(footer_->dashboardButton(), &QAbstractButton::clicked, this,
+            &PanelView::openDashboardRequested);
+    connect(footer_->quitButton(), &QAbstractButton::clicked, this, &PanelView::quitRequested);
+    addShortcuts();
+    connectModel();
+    setShowSettings(showSettings);
+}
+
+void PanelView::setShowSettings(bool show) {
+    showSettings_ = show;
+    if (show && settings_ == nullptr) {
+        settings_ = new SettingsView(model_, this);
+        auto* layout = static_cast<QVBoxLayout*>(this->layout());
+        layout->insertWidget(layout->indexOf(home_) + 1, settings_);
+    }
+    home_->setVisible(!show);
+    if (settings_ != nullptr) {
+        settings_->setVisible(show);
+    }
+    footer_->setSettingsShown(show);
+    relayout();
+}
+
+void PanelView::relayout() {
+    // Before the panel was first shown Qt does not pass size changes up by itself, and the
+    // snapshot measures a panel that was never shown.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->updateGeometry();
+    }
+    for (QLayout* inner : findChildren<QLayout*>()) {
+        inner->invalidate();
+    }
+    layout()->invalidate();
+    updateGeometry();
+    update();
+}
+
+QSize PanelView::sizeHint() const {
+    QLayout* layout = this->layout();
+    const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(panelWidth)
+                                                   : layout->totalSizeHint().height();
+    return {panelWidth, height};
+}
+
+void PanelView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    Paper::fill(painter, QRectF(rect()));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    BoxedSection::paintBoxes(painter, this);
+}
+
+void PanelView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) {
+        refreshOnAppearance();
+    }
+}
+
+void PanelView::refreshOnAppearance() {
+    // The badge tells the engine as it is now, and the list shows no vanished file.
+    EngineRefresh::request(model_);
+    model_.pruneMissing();
+}
+
+void PanelView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        emit dismissRequested();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PanelView::addShortcuts() {
+    // The undo works in both modes of the middle: the shortcut belongs to the whole panel.
+    auto* undo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), this);
+    undo->setContext(Qt::WindowShortcut);
+    connect(undo, &QShortcut::activated, this, [this] { model_.undoLast(); });
+
+    auto* dashboard = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+    dashboard->setContext(Qt::WindowShortcut);
+    connect(dashboard, &QShortcut::activated, this, &PanelView::openDashboardRequested);
+
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    quit->setContext(Qt::WindowShortcut);
+    connect(quit, &QShortcut::activated, this, &PanelView::quitRequested);
+}
+
+void PanelView::connectModel() {
+    const auto header = [this] {
+        header_->refresh();
+        relayout();
+    };
+    const auto banner = [this] {
+        banner_->refresh();
+        relayout();
+    };
+    connect(&model_, &app::AppModel::engineChanged, this, header);
+    connect(&model_, &app::AppModel::queuedChanged, this, header);
+    connect(&model_, &app::AppModel::autoNameChanged, autoName_, &AutoNameSection::refresh);
+    connect(&model_, &app::AppModel::messageChanged, this, banner);
+    connect(&model_, &app::AppModel::lastUndoneIDChanged, this, banner);
+    connect(&model_, &app::AppModel::historyChanged, this, [this] {
+        recent_->refresh();
+        relayout();
+    });
+}
+
+} // namespace ui

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QWidget>
+
+namespace app {
+class AppModel;
+}
+
+namespace ui {
+
+class AutoNameSection;
+class DropTarget;
+class MessageBanner;
+class PanelFooter;
+class PanelHeader;
+class RecentList;
+class SettingsView;
+
+// The program's main face: header, the automatic-naming switch, the drop target, the status
+// banner and the recent renames, or in their place the settings, and the footer. Every action
+// is a call on the model; the view keeps only whether the settings show.
+class PanelView : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int panelWidth = 372;
+
+    explicit PanelView(app::AppModel& model, bool showSettings = false, QWidget* parent = nullptr);
+
+    bool showSettings() const { return showSettings_; }
+    void setShowSettings(bool show);
+
+    // The fitting size: the panel's width and the height its content needs there.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+    PanelHeader* header() const { return header_; }
+    AutoNameSection* autoNameSection() const { return autoName_; }
+    DropTarget* dropTarget() const { return drop_; }
+    MessageBanner* banner() const { return banner_; }
+    RecentList* recentList() const { return recent_; }
+    PanelFooter* footer() const { return footer_; }
+    // Null until the settings were first shown.
+    SettingsView* settingsView() const { return settings_; }
+
+signals:
+    void openDashboardRequested();
+    // The panel's Quit never asks.
+    void quitRequested();
+    void dismissRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void addShortcuts();
+    void connectModel();
+    void refreshOnAppearance();
+    // Content changed height: the fitting size must be measured again.
+    void relayout();
+
+    app::AppModel& model_;
+    bool showSettings_ = false;
+    PanelHeader* header_;
+    QWidget* home_;
+    AutoNameSection* autoName_;
+    DropTarget* drop_;
+    MessageBanner* banner_;
+    RecentList* recent_;
+    SettingsView* settings_ = nullptr;
+    PanelFooter* footer_;
+};
+
+} // namespace ui

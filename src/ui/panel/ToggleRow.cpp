@@ -1,0 +1,136 @@
+#include "panel/ToggleRow.h"
+
+#include "look/CrayonToggle.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace ui {
+
+namespace {
+
+constexpr qreal labelGap = 10;
+
+qreal lineAscent(const ToggleRow::Line& line) {
+    qreal ascent = 0;
+    for (const auto& run : line) {
+        ascent = std::max(ascent, QFontMetricsF(run.font).ascent());
+    }
+    return ascent;
+}
+
+} // namespace
+
+ToggleRow::ToggleRow(std::vector<Line> lines, qreal lineSpacing, QWidget* parent)
+    : QWidget(parent), lines_(std::move(lines)), lineSpacing_(lineSpacing),
+      toggle_(new CrayonToggle(QString(), this)) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    connect(toggle_, &QAbstractButton::toggled, this, &ToggleRow::toggled);
+}
+
+bool ToggleRow::isChecked() const {
+    return toggle_->isChecked();
+}
+
+void ToggleRow::showChecked(bool checked) {
+    if (toggle_->isChecked() == checked) {
+        return;
+    }
+    const QSignalBlocker blocker(this);
+    toggle_->setChecked(checked);
+}
+
+void ToggleRow::setLines(std::vector<Line> lines) {
+    lines_ = std::move(lines);
+    updateGeometry();
+    update();
+}
+
+QString ToggleRow::labelText() const {
+    QStringList texts;
+    for (const auto& line : lines_) {
+        QString text;
+        for (const auto& run : line) {
+            text += run.text;
+        }
+        texts << text;
+    }
+    return texts.join(QLatin1Char('\n'));
+}
+
+qreal ToggleRow::lineHeight(const Line& line) const {
+    qreal height = 0;
+    for (const auto& run : line) {
+        height = std::max(height, QFontMetricsF(run.font).height());
+    }
+    return height;
+}
+
+qreal ToggleRow::labelHeight() const {
+    qreal height = 0;
+    for (const auto& line : lines_) {
+        height += lineHeight(line);
+    }
+    if (lines_.size() > 1) {
+        height += lineSpacing_ * static_cast<qreal>(lines_.size() - 1);
+    }
+    return height;
+}
+
+QSize ToggleRow::sizeHint() const {
+    qreal width = 0;
+    for (const auto& line : lines_) {
+        qreal lineWidth = 0;
+        for (const auto& run : line) {
+            lineWidth += QFontMetricsF(run.font).horizontalAdvance(run.text);
+        }
+        width = std::max(width, lineWidth);
+    }
+    const QSize switchSize = toggle_->sizeHint();
+    return QSizeF(std::ceil(width + labelGap + switchSize.width()),
+                  std::ceil(std::max<qreal>(labelHeight(), switchSize.height())))
+        .toSize();
+}
+
+QSize ToggleRow::minimumSizeHint() const {
+    return {toggle_->sizeHint().width(), sizeHint().height()};
+}
+
+void ToggleRow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QSize switchSize = toggle_->sizeHint();
+    toggle_->setGeometry(width() - switchSize.width(), (height() - switchSize.height()) / 2,
+                         switchSize.width(), switchSize.height());
+}
+
+void ToggleRow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        toggle_->click();
+        event->accept();
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void ToggleRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const qreal available = width() - toggle_->width() - labelGap;
+    qreal y = (height() - labelHeight()) / 2;
+    for (const auto& line : lines_) {
+        const qreal baseline = y + lineAscent(line);
+        qreal x = 0;
+        for (const auto& run : line) {
+            const QFontMetricsF metrics(run.font);
+            const QString shown = metrics.elidedText(run.text, Qt::ElideRight, available - x);
+            painter.setFont(run.font);
+            painter.setPen(run.color);
+            painter.drawText(QPointF(x, baseline), shown);
+            x += metrics.horizontalAdvance(shown);
+        }
+        y += lineHeight(line) + lineSpacing_;
+    }
+}
+
+} // namespace ui

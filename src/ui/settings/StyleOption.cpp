@@ -1,0 +1,81 @@
+#include "settings/StyleOption.h"
+
+#include "look/Fonts.h"
+#include "look/Ink.h"
+#include "look/PointerCursor.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+namespace ui {
+
+namespace {
+
+constexpr qreal markerSize = 17;
+constexpr qreal dotSize = 6;
+constexpr qreal spacing = 9;
+constexpr qreal padX = 8;
+constexpr qreal padY = 5;
+
+} // namespace
+
+StyleOption::StyleOption(const QString& text, QWidget* parent) : QAbstractButton(parent) {
+    setText(text);
+    setAccessibleName(text);
+    setFocusPolicy(Qt::TabFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    PointerCursor::attach(this);
+}
+
+void StyleOption::setSelected(bool selected) {
+    if (selected == selected_) {
+        return;
+    }
+    selected_ = selected;
+    updateGeometry();
+    update();
+}
+
+QFont StyleOption::textFont() const {
+    QFont font = Fonts::mono(12);
+    font.setBold(selected_);
+    return font;
+}
+
+QSize StyleOption::sizeHint() const {
+    // Sized for the bold text, so choosing a row does not move its neighbours' edges.
+    QFont bold = Fonts::mono(12);
+    bold.setBold(true);
+    const QFontMetricsF metrics(bold);
+    const qreal width = padX * 2 + markerSize + spacing + metrics.horizontalAdvance(text());
+    const qreal height = padY * 2 + std::max(markerSize, metrics.height());
+    return QSizeF(std::ceil(width), std::ceil(height)).toSize();
+}
+
+void StyleOption::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    if (selected_) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Ink::peach());
+        painter.drawRoundedRect(QRectF(rect()), 8, 8);
+    }
+    const QRectF marker(padX, (height() - markerSize) / 2, markerSize, markerSize);
+    painter.setPen(QPen(Ink::ink(), 2));
+    painter.setBrush(selected_ ? Ink::orange() : QColor(Qt::white));
+    painter.drawEllipse(marker);
+    if (selected_) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QRectF(marker.center().x() - dotSize / 2,
+                                   marker.center().y() - dotSize / 2, dotSize, dotSize));
+    }
+    painter.setFont(textFont());
+    painter.setPen(Ink::ink());
+    const qreal left = padX + markerSize + spacing;
+    painter.drawText(QRectF(left, 0, width() - left, height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     text());
+}
+
+} // namespace ui

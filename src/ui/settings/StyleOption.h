@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QAbstractButton>
+
+namespace ui {
+
+// One row of the name-style card: the example name written in one style, with a round marker
+// that is filled while the style is the chosen one.
+class StyleOption : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    explicit StyleOption(const QString& text, QWidget* parent = nullptr);
+
+    bool isSelected() const { return selected_; }
+    void setSelected(bool selected);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QFont textFont() const;
+
+    bool selected_ = false;
+};
+
+} // namespace ui
