@@ -1,0 +1,133 @@
+#include "panel/ThumbnailCache.h"
+
+#include "reading/TextReader.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QPointer>
+#include <QThread>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace ui {
+
+namespace {
+
+// Thumbnails are a nicety: they should never compete with the GUI or the namer for a core.
+// Qt's thread priorities do nothing under Linux's default scheduler, a per-thread nice value
+// does.
+constexpr int workerNice = 10;
+
+void lowerThisThreadPriority() {
+    thread_local bool lowered = false;
+    if (lowered) {
+        return;
+    }
+    lowered = true;
+    const auto tid = static_cast<id_t>(syscall(SYS_gettid));
+    errno = 0;
+    const int current = getpriority(PRIO_PROCESS, tid);
+    if (errno == 0 && current < workerNice) {
+        setpriority(PRIO_PROCESS, tid, workerNice);
+    }
+}
+
+QImage toQImage(const engine::RgbImage& rgb) {
+    QImage image(rgb.width, rgb.height, QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < rgb.width; ++x) {
+            const std::uint8_t* p = rgb.pixel(x, y);
+            line[x] = qRgb(p[0], p[1], p[2]);
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+ThumbnailCache::ThumbnailCache(Decoder decoder, int capacity, QObject* parent)
+    : QObject(parent), decoder_(std::move(decoder)), images_(capacity) {
+    // Two workers: a panel full of rows fills quickly without taking both cores from the GUI.
+    pool_.setMaxThreadCount(2);
+    pool_.setThreadPriority(QThread::LowPriority);
+    pool_.setExpiryTimeout(5000);
+}
+
+ThumbnailCache::~ThumbnailCache() {
+    pool_.clear();
+    pool_.waitForDone();
+}
+
+ThumbnailCache& ThumbnailCache::shared() {
+    static QPointer<ThumbnailCache> instance;
+    if (instance.isNull()) {
+        instance = new ThumbnailCache(decodeFile, defaultCapacity, QCoreApplication::instance());
+    }
+    return *instance;
+}
+
+QString ThumbnailCache::key(const QString& path, int pixelSize) {
+    return path + QLatin1Char('#') + QString::number(pixelSize);
+}
+
+std::optional<QImage> ThumbnailCache::decodeFile(const QString& path, int pixelSize) {
+    const auto rgb = engine::TextReader::loadImage(
+        std::filesystem::path(QFile::encodeName(path).toStdString()), pixelSize);
+    if (!rgb || rgb->empty()) {
+        return std::nullopt;
+    }
+    return toQImage(*rgb);
+}
+
+std::optional<QImage> ThumbnailCache::cached(const QString& path, int pixelSize) const {
+    if (const QImage* image = images_.object(key(path, pixelSize))) {
+        return *image;
+    }
+    return std::nullopt;
+}
+
+bool ThumbnailCache::isDecoding(const QString& path, int pixelSize) const {
+    return decoding_.contains(key(path, pixelSize));
+}
+
+void ThumbnailCache::request(const QString& path, int pixelSize) {
+    const QString k = key(path, pixelSize);
+    if (images_.contains(k)) {
+        QMetaObject::invokeMethod(
+            this, [this, path, pixelSize] { emit loaded(path, pixelSize); }, Qt::QueuedConnection);
+        return;
+    }
+    if (decoding_.contains(k)) {
+        return;
+    }
+    decoding_.insert(k);
+    pool_.start([this, decoder = decoder_, path, pixelSize] {
+        lowerThisThreadPriority();
+        std::optional<QImage> image = decoder(path, pixelSize);
+        QMetaObject::invokeMethod(
+            this,
+            [this, path, pixelSize, image = std::move(image)]() mutable {
+                finish(path, pixelSize, std::move(image));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ThumbnailCache::waitForDecodes() {
+    pool_.waitForDone();
+}
+
+void ThumbnailCache::finish(const QString& path, int pixelSize, std::optional<QImage> image) {
+    const QString k = key(path, pixelSize);
+    decoding_.remove(k);
+    if (!image || image->isNull()) {
+        emit failed(path, pixelSize);
+        return;
+    }
+    images_.insert(k, new QImage(std::move(*image)));
+    emit loaded(path, pixelSize);
+}
+
+} // namespace ui

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QCache>
+#include <QImage>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QThreadPool>
+#include <functional>
+#include <optional>
+
+namespace ui {
+
+// Decoded thumbnails shared by every view, keyed by file and pixel size ("path#size"), so the
+// same file at two sizes never collides. Lookups and results live on the GUI thread; decoding
+// runs on low-priority worker threads. A file that cannot be decoded is not remembered, so the
+// next request tries again.
+class ThumbnailCache : public QObject {
+    Q_OBJECT
+
+public:
+    // Decodes one file to an image whose longer side is at most `pixelSize`, or nothing. Runs on
+    // a worker thread.
+    using Decoder = std::function<std::optional<QImage>(const QString& path, int pixelSize)>;
+
+    static constexpr int defaultCapacity = 400;
+
+    explicit ThumbnailCache(Decoder decoder = decodeFile, int capacity = defaultCapacity,
+                            QObject* parent = nullptr);
+    ~ThumbnailCache() override;
+
+    // The process-wide cache, made on first use (on the GUI thread) and owned by the application.
+    static ThumbnailCache& shared();
+
+    static QString key(const QString& path, int pixelSize);
+    // The engine's decoder: downsized, orientation corrected, alpha flattened.
+    static std::optional<QImage> decodeFile(const QString& path, int pixelSize);
+
+    std::optional<QImage> cached(const QString& path, int pixelSize) const;
+    // Starts a decode unless the image is cached or already being decoded; the outcome arrives
+    // as loaded() or failed() on the GUI thread. A cached image is announced by loaded() too.
+    void request(const QString& path, int pixelSize);
+    bool isDecoding(const QString& path, int pixelSize) const;
+    int count() const { return images_.count(); }
+    int capacity() const { return static_cast<int>(images_.maxCost()); }
+
+    // Blocks until every decode started so far has finished on its worker (its result is still
+    // delivered through the event loop).
+    void waitForDecodes();
+
+signals:
+    void loaded(const QString& path, int pixelSize);
+    void failed(const QString& path, int pixelSize);
+
+private:
+    void finish(const QString& path, int pixelSize, std::optional<QImage> image);
+
+    Decoder decoder_;
+    mutable QCache<QString, QImage> images_;
+    QSet<QString> decoding_;
+    QThreadPool pool_;
+};
+
+} // namespace ui
