@@ -34,7 +34,11 @@ struct CrayonBox {
     QPen outlinePen() const;
 
     static constexpr qreal spill = 8;
+
     static constexpr qreal wobble = 1.1;
+
+private:
+    void draw(QPainter& painter, const QRectF& content, bool ownLayer) const;
 };
 
 } // namespace ui

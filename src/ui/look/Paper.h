@@ -17,8 +17,8 @@ public:
     // Paper colour with the grain tiled over it.
     static void fill(QPainter& painter, const QRectF& rect);
 
-    // Draws a fresh grain image (grain() caches this).
-    static QImage drawGrain();
+    // Draws a fresh grain image at a device pixel ratio (grain() caches it at ratio 1).
+    static QImage drawGrain(qreal devicePixelRatio = 1);
 
     // The grain's random source: a 64-bit linear congruential generator.
     class Random {

@@ -15,6 +15,11 @@ namespace ui {
 class Scribble {
 public:
     static void paint(QPainter& painter, const QRectF& rect, const QColor& color, qreal spacing);
+    // The strokes end 2 points beyond the top and bottom edges. Callers that clip to within
+    // about a point of the rectangle never see the round ends and may skip them (they are slow).
+    enum class Caps { round, hidden };
+    static void paint(QPainter& painter, const QRectF& rect, const QColor& color, qreal spacing,
+                      Caps caps);
     // The strokes for a canvas of `size` with its origin at (0, 0).
     static std::vector<QLineF> lines(const QSizeF& size, qreal spacing);
 };

@@ -26,8 +26,8 @@ Sample pointAt(const QRectF& rect, double r, double s) {
     const double lengths[8] = {w, q, h, q, w, q, h, q};
     for (int segment = 0; segment < 8; ++segment) {
         const double length = lengths[segment];
-        const bool corner = segment % 2 == 1;
-        if (s <= length || (corner && s <= length + 0.001)) {
+        // Quarter arcs get a little slack against rounding in the distance sum.
+        if (s <= length || (length == q && s <= length + 0.001)) {
             const double t = s;
             // A corner of radius 0 is a single point; t / r would be 0/0 there.
             const double turn = r > 0 ? t / r : 0;
