@@ -60,7 +60,6 @@ RecordRow::RecordRow(app::AppModel& model, const engine::RenameRecord& record,
       originalFont_(Fonts::mono(10.5)) {
     setFixedHeight(rowHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setMouseTracking(true);
     thumbnail_ = new Thumbnail(this, Thumbnail::defaultSide, Thumbnail::defaultPixelSize, cache);
     setRecord(record);
 }
@@ -173,6 +172,7 @@ void RecordRow::relayout() {
     const qreal strikeY =
         originalPos_.y() + originalMetrics.ascent() - originalMetrics.strikeOutPos();
     strike_ = QLineF(left, strikeY, left + originalMetrics.horizontalAdvance(original), strikeY);
+    strikeWidth_ = originalMetrics.lineWidth();
 }
 
 void RecordRow::paintEvent(QPaintEvent*) {
@@ -192,7 +192,7 @@ void RecordRow::paintEvent(QPaintEvent*) {
     painter.drawStaticText(originalPos_, original_);
     QColor strike = Ink::orange();
     strike.setAlphaF(0.7F);
-    painter.setPen(QPen(strike, QFontMetricsF(originalFont_).lineWidth()));
+    painter.setPen(QPen(strike, strikeWidth_));
     painter.drawLine(strike_);
 }
 
