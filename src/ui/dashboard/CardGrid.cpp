@@ -1,6 +1,7 @@
 #include "dashboard/CardGrid.h"
 
 #include "AppModel.h"
+#include "dashboard/DashboardText.h"
 #include "dashboard/RenamePopover.h"
 #include "dashboard/ShotCard.h"
 #include "panel/ThumbnailCache.h"
@@ -11,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 #include <QVariantAnimation>
@@ -60,6 +62,7 @@ void CardGrid::setRecords(std::vector<engine::RenameRecord> records, const QStri
     failed_ = kept;
     records_ = std::move(records);
     query_ = query;
+    pending_.clear();
     if (popover_) {
         const std::string& id = popover_->recordId();
         const bool stillListed = std::any_of(records_.begin(), records_.end(),
@@ -197,15 +200,99 @@ void CardGrid::thumbnailArrived(const QString& path, int pixelSize) {
     }
 }
 
+QString CardGrid::cardKey(int index, const QImage& image, qreal dpr) const {
+    const engine::RenameRecord& record = records_[index];
+    const QSizeF size = cellRect(index).size();
+    // The query matters only through what it marks, so typing leaves unmarked cards alone.
+    auto marked = [this](const QString& text) {
+        const auto range = DashboardText::highlight(text, query_);
+        return range ? QStringLiteral("%1-%2").arg(range->first).arg(range->second) : QString();
+    };
+    return QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8x%9|%10")
+               .arg(QString::fromStdString(record.id), QString::fromStdString(record.currentName),
+                    QString::fromStdString(record.originalName),
+                    QString::fromStdString(record.folderPath))
+               .arg(record.undone)
+               .arg(record.date.time_since_epoch().count())
+               .arg(image.isNull() ? 0 : image.cacheKey())
+               .arg(size.width())
+               .arg(size.height())
+               .arg(dpr) +
+           QLatin1Char('|') + marked(ShotCard::shownStem(record)) + QLatin1Char('|') +
+           marked(ShotCard::secondLine(record));
+}
+
+QPixmap* CardGrid::cardImage(int index, const QImage& image, qreal dpr) {
+    const QString key = cardKey(index, image, dpr);
+    if (QPixmap* cached = cardImages_.object(key)) {
+        return cached;
+    }
+    const QSizeF size = cellRect(index).size() + QSizeF(2 * cardMargin, 2 * cardMargin);
+    auto* pixmap = new QPixmap((size * dpr).toSize());
+    pixmap->setDevicePixelRatio(dpr);
+    pixmap->fill(Qt::transparent);
+    QPainter card(pixmap);
+    card.setRenderHint(QPainter::Antialiasing);
+    card.setRenderHint(QPainter::SmoothPixmapTransform);
+    ShotCard::paint(card, QRectF(QPointF(cardMargin, cardMargin), cellRect(index).size()),
+                    records_[index], query_, 0, image);
+    card.end();
+    const int cost = std::max(1, pixmap->width() * pixmap->height() * 4 / 1024);
+    // Room for two screens of cards at any pixel ratio.
+    cardImages_.setMaxCost(static_cast<qsizetype>(16 * 1024 * dpr * dpr));
+    // A card larger than the whole cache is not kept (QCache deletes it).
+    return cardImages_.insert(key, pixmap, cost) ? pixmap : nullptr;
+}
+
+void CardGrid::paintCard(QPainter& painter, int index) {
+    const engine::RenameRecord& record = records_[index];
+    const QRectF cell = viewRect(index);
+    const QImage image = thumbnailFor(record);
+    const qreal hover = hoverProgress(record.id);
+    if (hover > 0) {
+        ShotCard::paint(painter, cell, record, query_, hover, image);
+        return;
+    }
+    if (QPixmap* pixmap = cardImage(index, image, painter.device()->devicePixelRatioF())) {
+        painter.drawPixmap(cell.topLeft() - QPointF(cardMargin, cardMargin), *pixmap);
+    } else {
+        ShotCard::paint(painter, cell, record, query_, 0, image);
+    }
+}
+
+void CardGrid::prepareSoon(int index) {
+    if (std::find(pending_.begin(), pending_.end(), index) == pending_.end()) {
+        pending_.push_back(index);
+    }
+    if (pending_.size() == 1) {
+        QTimer::singleShot(0, this, &CardGrid::prepareNext);
+    }
+}
+
+void CardGrid::prepareNext() {
+    if (pending_.empty()) {
+        return;
+    }
+    const int index = pending_.front();
+    pending_.erase(pending_.begin());
+    if (index < static_cast<int>(records_.size())) {
+        cardImage(index, thumbnailFor(records_[index]), devicePixelRatioF());
+    }
+    if (!pending_.empty()) {
+        QTimer::singleShot(0, this, &CardGrid::prepareNext);
+    }
+}
+
 void CardGrid::paintCards(QPainter& painter, const QRect& area) {
     if (records_.empty()) {
         return;
     }
     const int columns = layoutFor(viewport()->width()).columns;
     const qreal top = area.top() + verticalScrollBar()->value() - topPadding;
-    const int firstRow = std::max(0, static_cast<int>(std::floor(top / rowHeight())) - 1);
-    const int lastRow = static_cast<int>(std::ceil((top + area.height()) / rowHeight()));
-    const int last = std::min(static_cast<int>(records_.size()) - 1, (lastRow + 1) * columns - 1);
+    const int firstRow = std::max(0, static_cast<int>(std::floor(top / rowHeight())));
+    const int lastRow = static_cast<int>(std::floor((top + area.height()) / rowHeight()));
+    const int count = static_cast<int>(records_.size());
+    const int last = std::min(count - 1, (lastRow + 1) * columns - 1);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     // The hovered card last, so its lift and shadow lie over its neighbours.
@@ -215,14 +302,19 @@ void CardGrid::paintCards(QPainter& painter, const QRect& area) {
             lifted = i;
             continue;
         }
-        const auto& record = records_[i];
-        ShotCard::paint(painter, viewRect(i), record, query_, hoverProgress(record.id),
-                        thumbnailFor(record));
+        paintCard(painter, i);
     }
     if (lifted >= 0) {
-        const auto& record = records_[lifted];
-        ShotCard::paint(painter, viewRect(lifted), record, query_, hoverProgress(record.id),
-                        thumbnailFor(record));
+        paintCard(painter, lifted);
+    }
+    // The rows just outside are drawn between frames, so scrolling finds them ready.
+    const qreal dpr = painter.device()->devicePixelRatioF();
+    for (int i : {firstRow * columns - columns, (lastRow + 1) * columns}) {
+        for (int j = std::max(0, i); j < std::min(count, i + columns); ++j) {
+            if (!cardImages_.contains(cardKey(j, thumbnailFor(records_[j]), dpr))) {
+                prepareSoon(j);
+            }
+        }
     }
 }
 

@@ -4,7 +4,9 @@
 #include "files/RenameRecord.h"
 
 #include <QAbstractScrollArea>
+#include <QCache>
 #include <QImage>
+#include <QPixmap>
 #include <QPointer>
 #include <QSet>
 
@@ -63,6 +65,8 @@ public:
     static constexpr qreal topPadding = 2;
     static constexpr qreal bottomPadding = 24;
     static constexpr qreal trailingPadding = 4;
+    // Room around a cached card for its outline and shadow.
+    static constexpr qreal cardMargin = 8;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -82,6 +86,12 @@ private:
     QImage thumbnailFor(const engine::RenameRecord& record);
     void thumbnailArrived(const QString& path, int pixelSize);
     void animateHover(const std::string& id, qreal target);
+    void paintCard(QPainter& painter, int index);
+    QString cardKey(int index, const QImage& image, qreal dpr) const;
+    // The card at rest from the cache, drawn into it first when missing; null when too big.
+    QPixmap* cardImage(int index, const QImage& image, qreal dpr);
+    void prepareSoon(int index);
+    void prepareNext();
 
     app::AppModel& model_;
     std::vector<engine::RenameRecord> records_;
@@ -92,6 +102,9 @@ private:
     QSet<QString> failed_;
     QPointer<RenamePopover> popover_;
     Opener opener_;
+    // Cards at rest, drawn once per look: scrolling then only copies pixels.
+    QCache<QString, QPixmap> cardImages_{16 * 1024};
+    std::vector<int> pending_;
 };
 
 } // namespace ui

@@ -141,18 +141,21 @@ QString ShotCard::secondLine(const RenameRecord& record) {
 }
 
 QString ShotCard::dateText(const RenameRecord& record) {
-    const QLocale locale = QLocale::system();
+    // Day and abbreviated month in the locale's order, then hours and minutes: some locales'
+    // short time still carries seconds. Worked out once; the grid asks for every card it draws.
+    static const QLocale locale = QLocale::system();
+    static const QString format = [] {
+        const QString longDate = locale.dateFormat(QLocale::LongFormat);
+        const bool dayFirst =
+            longDate.indexOf(QLatin1Char('d')) < longDate.indexOf(QLatin1Char('M'));
+        QString time = locale.timeFormat(QLocale::ShortFormat);
+        time.remove(QRegularExpression(QStringLiteral("[:.]s+")));
+        return (dayFirst ? QStringLiteral("d MMM") : QStringLiteral("MMM d")) +
+               QStringLiteral(", ") + time;
+    }();
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(record.date.time_since_epoch());
-    const QDateTime when = QDateTime::fromSecsSinceEpoch(seconds.count());
-    // Day and abbreviated month in the locale's order, then its short time.
-    const QString longDate = locale.dateFormat(QLocale::LongFormat);
-    const bool dayFirst = longDate.indexOf(QLatin1Char('d')) < longDate.indexOf(QLatin1Char('M'));
-    const QString day = dayFirst ? QStringLiteral("d MMM") : QStringLiteral("MMM d");
-    // Hours and minutes only: some locales' short time still carries seconds.
-    QString time = locale.timeFormat(QLocale::ShortFormat);
-    time.remove(QRegularExpression(QStringLiteral("[:.]s+")));
-    return locale.toString(when, day) + QStringLiteral(", ") + locale.toString(when.time(), time);
+    return locale.toString(QDateTime::fromSecsSinceEpoch(seconds.count()), format);
 }
 
 std::vector<ShotCard::Button> ShotCard::hoverButtons(const RenameRecord& record) {
