@@ -147,6 +147,26 @@ TEST(ThumbnailCache, keepsAtMostFourHundredImagesAndDropsTheLeastRecentlyUsed) {
     EXPECT_FALSE(cache.cached("/f/1.png", 96));
 }
 
+TEST(ThumbnailCache, largeImagesStayWithinTheMemoryBudget) {
+    // 1000 × 1000 at three bytes a pixel is about 2.9 MB: far fewer than 400 fit the budget.
+    ThumbnailCache cache([](const QString&, int) {
+        QImage image(1000, 1000, QImage::Format_RGB888);
+        image.fill(Qt::blue);
+        return std::optional<QImage>(image);
+    });
+    QSignalSpy loaded(&cache, &ThumbnailCache::loaded);
+    const int requests = 80;
+    for (int i = 0; i < requests; ++i) {
+        cache.request(QString("/big/%1.png").arg(i), 520);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.count() == requests; }, 20000));
+    const qint64 held = static_cast<qint64>(cache.count()) * 1000 * 1000 * 3;
+    EXPECT_LE(held, qint64(ThumbnailCache::byteBudgetKiB) * 1024);
+    EXPECT_GT(cache.count(), 10);
+    EXPECT_TRUE(cache.cached(QString("/big/%1.png").arg(requests - 1), 520).has_value() ||
+                cache.cached(QString("/big/%1.png").arg(requests - 2), 520).has_value());
+}
+
 TEST(ThumbnailCache, realDecoderDownsizesFilesAndRefusesWhatItCannotRead) {
     QTemporaryDir folder;
     const QString wide = folder.filePath("wide shot.png");

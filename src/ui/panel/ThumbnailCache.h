@@ -24,6 +24,9 @@ public:
     using Decoder = std::function<std::optional<QImage>(const QString& path, int pixelSize)>;
 
     static constexpr int defaultCapacity = 400;
+    // At most this much decoded image data (KiB), whatever the count: 400 dashboard-sized
+    // thumbnails alone would take over 250 MB.
+    static constexpr int byteBudgetKiB = 100 * 1024;
 
     explicit ThumbnailCache(Decoder decoder = decodeFile, int capacity = defaultCapacity,
                             QObject* parent = nullptr);
@@ -42,7 +45,7 @@ public:
     void request(const QString& path, int pixelSize);
     bool isDecoding(const QString& path, int pixelSize) const;
     int count() const { return images_.count(); }
-    int capacity() const { return static_cast<int>(images_.maxCost()); }
+    int capacity() const { return capacity_; }
 
     // Blocks until every decode started so far has finished on its worker (its result is still
     // delivered through the event loop).
@@ -56,6 +59,7 @@ private:
     void finish(const QString& path, int pixelSize, std::optional<QImage> image);
 
     Decoder decoder_;
+    int capacity_;
     mutable QCache<QString, QImage> images_;
     QSet<QString> decoding_;
     QThreadPool pool_;

@@ -1,0 +1,452 @@
+#include "dashboard/CardGrid.h"
+
+#include "AppModel.h"
+#include "dashboard/DashboardText.h"
+#include "dashboard/RenamePopover.h"
+#include "dashboard/ShotCard.h"
+#include "panel/ThumbnailCache.h"
+
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolTip>
+#include <QUrl>
+#include <QVariantAnimation>
+
+#include <cmath>
+
+namespace ui {
+
+namespace {
+
+qreal rowHeight() {
+    return ShotCard::cellHeight() + CardGrid::spacing;
+}
+
+} // namespace
+
+CardGrid::CardGrid(app::AppModel& model, QWidget* parent)
+    : QAbstractScrollArea(parent), model_(model),
+      opener_([](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }) {
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setMouseTracking(true);
+    viewport()->setAutoFillBackground(false);
+    setAttribute(Qt::WA_TranslucentBackground);
+    verticalScrollBar()->setSingleStep(24);
+    connect(&ThumbnailCache::shared(), &ThumbnailCache::loaded, this, &CardGrid::thumbnailArrived);
+    connect(&ThumbnailCache::shared(), &ThumbnailCache::failed, this,
+            [this](const QString& path, int size) {
+                if (size == ShotCard::thumbnailPixels) {
+                    failed_.insert(path);
+                }
+            });
+}
+
+CardGrid::~CardGrid() = default;
+
+void CardGrid::setRecords(std::vector<engine::RenameRecord> records, const QString& query) {
+    // A card that leaves the list takes its failed thumbnail with it: a new card tries again.
+    QSet<QString> kept;
+    for (const auto& record : records) {
+        const QString path = ShotCard::presentPath(record);
+        if (failed_.contains(path)) {
+            kept.insert(path);
+        }
+    }
+    failed_ = kept;
+    records_ = std::move(records);
+    query_ = query;
+    pending_.clear();
+    if (popover_) {
+        const std::string& id = popover_->recordId();
+        const bool stillListed = std::any_of(records_.begin(), records_.end(),
+                                             [&](const auto& r) { return r.id == id; });
+        if (!stillListed) {
+            popover_->close();
+        }
+    }
+    updateScrollRange();
+    viewport()->update();
+}
+
+CardGrid::Layout CardGrid::layoutFor(qreal width) {
+    const qreal available = std::max<qreal>(0, width - trailingPadding);
+    Layout layout;
+    layout.columns =
+        std::max(1, static_cast<int>(std::floor((available + spacing) / (minColumn + spacing))));
+    const qreal share = (available - spacing * (layout.columns - 1)) / layout.columns;
+    layout.columnWidth = std::clamp(share, std::min(minColumn, available), maxColumn);
+    const qreal used = layout.columns * layout.columnWidth + (layout.columns - 1) * spacing;
+    layout.left = std::max<qreal>(0, (available - used) / 2);
+    return layout;
+}
+
+QRectF CardGrid::cellRect(int index) const {
+    const Layout layout = layoutFor(viewport()->width());
+    const int row = index / layout.columns;
+    const int column = index % layout.columns;
+    return {layout.left + column * (layout.columnWidth + spacing), topPadding + row * rowHeight(),
+            layout.columnWidth, ShotCard::cellHeight()};
+}
+
+QRectF CardGrid::viewRect(int index) const {
+    return cellRect(index).translated(0, -verticalScrollBar()->value());
+}
+
+qreal CardGrid::contentHeight() const {
+    if (records_.empty()) {
+        return 0;
+    }
+    const int columns = layoutFor(viewport()->width()).columns;
+    const int rows = (static_cast<int>(records_.size()) + columns - 1) / columns;
+    return topPadding + rows * rowHeight() - spacing + bottomPadding;
+}
+
+int CardGrid::cardAt(const QPoint& point) const {
+    const Layout layout = layoutFor(viewport()->width());
+    const qreal y = point.y() + verticalScrollBar()->value() - topPadding;
+    if (y < 0) {
+        return -1;
+    }
+    const int row = static_cast<int>(y / rowHeight());
+    const qreal x = point.x() - layout.left;
+    const int column = x < 0 ? -1 : static_cast<int>(x / (layout.columnWidth + spacing));
+    if (column < 0 || column >= layout.columns) {
+        return -1;
+    }
+    const int index = row * layout.columns + column;
+    if (index >= static_cast<int>(records_.size())) {
+        return -1;
+    }
+    return ShotCard::boxRect(viewRect(index)).contains(point) ? index : -1;
+}
+
+int CardGrid::buttonAt(int index, const QPoint& point) const {
+    if (index < 0 || records_[index].id != hoveredId_) {
+        return -1;
+    }
+    const auto count = ShotCard::hoverButtons(records_[index]).size();
+    const auto rects = ShotCard::buttonRects(viewRect(index), count);
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        if (rects[i].adjusted(-1, -1, 1, 1).contains(point)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+qreal CardGrid::hoverProgress(const std::string& id) const {
+    const auto found = hover_.find(id);
+    return found == hover_.end() ? 0 : found->second;
+}
+
+void CardGrid::animateHover(const std::string& id, qreal target) {
+    if (id.empty()) {
+        return;
+    }
+    QVariantAnimation*& animation = animations_[id];
+    if (animation == nullptr) {
+        animation = new QVariantAnimation(this);
+        animation->setDuration(150);
+        animation->setEasingCurve(QEasingCurve::OutCubic);
+        connect(animation, &QVariantAnimation::valueChanged, this, [this, id](const QVariant& v) {
+            hover_[id] = v.toReal();
+            viewport()->update();
+        });
+        connect(animation, &QVariantAnimation::finished, this, [this, id]() {
+            if (hover_[id] <= 0) {
+                hover_.erase(id);
+            }
+        });
+    }
+    animation->stop();
+    animation->setStartValue(hoverProgress(id));
+    animation->setEndValue(target);
+    animation->start();
+}
+
+void CardGrid::setHovered(const std::string& id) {
+    if (id == hoveredId_) {
+        return;
+    }
+    animateHover(hoveredId_, 0);
+    hoveredId_ = id;
+    animateHover(hoveredId_, 1);
+    viewport()->update();
+}
+
+QImage CardGrid::thumbnailFor(const engine::RenameRecord& record) {
+    const QString path = ShotCard::presentPath(record);
+    ThumbnailCache& cache = ThumbnailCache::shared();
+    if (auto image = cache.cached(path, ShotCard::thumbnailPixels)) {
+        return *image;
+    }
+    if (!failed_.contains(path)) {
+        cache.request(path, ShotCard::thumbnailPixels);
+    }
+    return {};
+}
+
+void CardGrid::thumbnailArrived(const QString& path, int pixelSize) {
+    if (pixelSize == ShotCard::thumbnailPixels) {
+        failed_.remove(path);
+        viewport()->update();
+    }
+}
+
+QString CardGrid::cardKey(int index, const QImage& image, qreal dpr) const {
+    const engine::RenameRecord& record = records_[index];
+    const QSizeF size = cellRect(index).size();
+    // The query matters only through what it marks, so typing leaves unmarked cards alone.
+    auto marked = [this](const QString& text) {
+        const auto range = DashboardText::highlight(text, query_);
+        return range ? QStringLiteral("%1-%2").arg(range->first).arg(range->second) : QString();
+    };
+    return QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8x%9|%10")
+               .arg(QString::fromStdString(record.id), QString::fromStdString(record.currentName),
+                    QString::fromStdString(record.originalName),
+                    QString::fromStdString(record.folderPath))
+               .arg(record.undone)
+               .arg(record.date.time_since_epoch().count())
+               .arg(image.isNull() ? 0 : image.cacheKey())
+               .arg(size.width())
+               .arg(size.height())
+               .arg(dpr) +
+           QLatin1Char('|') + marked(ShotCard::shownStem(record)) + QLatin1Char('|') +
+           marked(ShotCard::secondLine(record));
+}
+
+QPixmap* CardGrid::cardImage(int index, const QImage& image, qreal dpr) {
+    const QString key = cardKey(index, image, dpr);
+    if (QPixmap* cached = cardImages_.object(key)) {
+        return cached;
+    }
+    const QSizeF size = cellRect(index).size() + QSizeF(2 * cardMargin, 2 * cardMargin);
+    auto* pixmap = new QPixmap((size * dpr).toSize());
+    pixmap->setDevicePixelRatio(dpr);
+    pixmap->fill(Qt::transparent);
+    QPainter card(pixmap);
+    card.setRenderHint(QPainter::Antialiasing);
+    card.setRenderHint(QPainter::SmoothPixmapTransform);
+    ShotCard::paint(card, QRectF(QPointF(cardMargin, cardMargin), cellRect(index).size()),
+                    records_[index], query_, 0, image);
+    card.end();
+    const int cost = std::max(1, pixmap->width() * pixmap->height() * 4 / 1024);
+    // Room for two screens of cards at any pixel ratio.
+    cardImages_.setMaxCost(static_cast<qsizetype>(16 * 1024 * dpr * dpr));
+    // A card larger than the whole cache is not kept (QCache deletes it).
+    return cardImages_.insert(key, pixmap, cost) ? pixmap : nullptr;
+}
+
+void CardGrid::paintCard(QPainter& painter, int index) {
+    const engine::RenameRecord& record = records_[index];
+    const QRectF cell = viewRect(index);
+    const QImage image = thumbnailFor(record);
+    const qreal hover = hoverProgress(record.id);
+    if (hover > 0) {
+        ShotCard::paint(painter, cell, record, query_, hover, image);
+        return;
+    }
+    if (QPixmap* pixmap = cardImage(index, image, painter.device()->devicePixelRatioF())) {
+        painter.drawPixmap(cell.topLeft() - QPointF(cardMargin, cardMargin), *pixmap);
+    } else {
+        ShotCard::paint(painter, cell, record, query_, 0, image);
+    }
+}
+
+void CardGrid::prepareSoon(int index) {
+    if (std::find(pending_.begin(), pending_.end(), index) == pending_.end()) {
+        pending_.push_back(index);
+    }
+    if (pending_.size() == 1) {
+        QTimer::singleShot(0, this, &CardGrid::prepareNext);
+    }
+}
+
+void CardGrid::prepareNext() {
+    if (pending_.empty()) {
+        return;
+    }
+    const int index = pending_.front();
+    pending_.erase(pending_.begin());
+    if (index < static_cast<int>(records_.size())) {
+        cardImage(index, thumbnailFor(records_[index]), devicePixelRatioF());
+    }
+    if (!pending_.empty()) {
+        QTimer::singleShot(0, this, &CardGrid::prepareNext);
+    }
+}
+
+void CardGrid::paintCards(QPainter& painter, const QRect& area) {
+    if (records_.empty()) {
+        return;
+    }
+    const int columns = layoutFor(viewport()->width()).columns;
+    const qreal top = area.top() + verticalScrollBar()->value() - topPadding;
+    const int firstRow = std::max(0, static_cast<int>(std::floor(top / rowHeight())));
+    const int lastRow = static_cast<int>(std::floor((top + area.height()) / rowHeight()));
+    const int count = static_cast<int>(records_.size());
+    const int last = std::min(count - 1, (lastRow + 1) * columns - 1);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // The hovered card last, so its lift and shadow lie over its neighbours.
+    int lifted = -1;
+    for (int i = firstRow * columns; i <= last; ++i) {
+        if (records_[i].id == hoveredId_) {
+            lifted = i;
+            continue;
+        }
+        paintCard(painter, i);
+    }
+    if (lifted >= 0) {
+        paintCard(painter, lifted);
+    }
+    // The rows just outside are drawn between frames, so scrolling finds them ready.
+    const qreal dpr = painter.device()->devicePixelRatioF();
+    for (int i : {firstRow * columns - columns, (lastRow + 1) * columns}) {
+        for (int j = std::max(0, i); j < std::min(count, i + columns); ++j) {
+            if (!cardImages_.contains(cardKey(j, thumbnailFor(records_[j]), dpr))) {
+                prepareSoon(j);
+            }
+        }
+    }
+}
+
+void CardGrid::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    paintCards(painter, event->rect());
+}
+
+void CardGrid::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollRange();
+}
+
+void CardGrid::updateScrollRange() {
+    const int range =
+        std::max(0, static_cast<int>(std::ceil(contentHeight())) - viewport()->height());
+    verticalScrollBar()->setRange(0, range);
+    verticalScrollBar()->setPageStep(viewport()->height());
+}
+
+void CardGrid::scrollContentsBy(int, int) {
+    const int index = cardAt(viewport()->mapFromGlobal(QCursor::pos()));
+    setHovered(index >= 0 ? records_[index].id : std::string());
+    viewport()->update();
+}
+
+void CardGrid::mouseMoveEvent(QMouseEvent* event) {
+    const int index = cardAt(event->position().toPoint());
+    setHovered(index >= 0 ? records_[index].id : std::string());
+    viewport()->setCursor(buttonAt(index, event->position().toPoint()) >= 0 ? Qt::PointingHandCursor
+                                                                            : Qt::ArrowCursor);
+}
+
+void CardGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    const int index = cardAt(event->position().toPoint());
+    const int button = buttonAt(index, event->position().toPoint());
+    if (button >= 0) {
+        trigger(index, button);
+    }
+}
+
+void CardGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    const int index = cardAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index >= 0 &&
+        buttonAt(index, event->position().toPoint()) < 0) {
+        openCard(index);
+    }
+}
+
+void CardGrid::openCard(int index) {
+    opener_(ShotCard::presentPath(records_.at(index)));
+}
+
+void CardGrid::trigger(int index, int button) {
+    const engine::RenameRecord record = records_.at(index);
+    switch (ShotCard::hoverButtons(record).at(button).action) {
+    case ShotCard::Action::rename:
+        startRenaming(index);
+        break;
+    case ShotCard::Action::reveal:
+        model_.reveal(record);
+        break;
+    case ShotCard::Action::undo:
+        model_.undo(record);
+        break;
+    case ShotCard::Action::nameAgain:
+        model_.nameAgain(record);
+        break;
+    }
+}
+
+void CardGrid::startRenaming(int index) {
+    const engine::RenameRecord record = records_.at(index);
+    if (popover_) {
+        popover_->close();
+    }
+    popover_ = new RenamePopover(record.id, ShotCard::shownStem(record), this);
+    connect(popover_, &RenamePopover::saved, this,
+            [this, record](const QString& draft) { model_.correct(record, draft); });
+    const QRectF cell = ShotCard::boxRect(viewRect(index));
+    popover_->showBelow(viewport()->mapToGlobal(
+        QPoint(static_cast<int>(cell.center().x()), static_cast<int>(cell.bottom()))));
+}
+
+void CardGrid::showContextMenu(int index, const QPoint& globalPos) {
+    const engine::RenameRecord record = records_.at(index);
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Open"), this, [this, index]() { openCard(index); });
+    menu.addAction(QStringLiteral("Show in Folder"), this,
+                   [this, record]() { model_.reveal(record); });
+    if (record.undone) {
+        menu.addSeparator();
+        menu.addAction(QStringLiteral("Name Again"), this,
+                       [this, record]() { model_.nameAgain(record); });
+    } else {
+        menu.addAction(QStringLiteral("Rename\u2026"), this,
+                       [this, index]() { startRenaming(index); });
+        menu.addSeparator();
+        menu.addAction(QStringLiteral("Undo Rename"), this,
+                       [this, record]() { model_.undo(record); });
+    }
+    menu.exec(globalPos);
+}
+
+void CardGrid::contextMenuEvent(QContextMenuEvent* event) {
+    const int index = cardAt(event->pos());
+    if (index >= 0) {
+        showContextMenu(index, event->globalPos());
+    }
+}
+
+bool CardGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int index = cardAt(help->pos());
+        const int button = buttonAt(index, help->pos());
+        if (button >= 0) {
+            QToolTip::showText(help->globalPos(),
+                               ShotCard::hoverButtons(records_[index]).at(button).label,
+                               viewport());
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    if (event->type() == QEvent::Leave) {
+        setHovered({});
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+} // namespace ui

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "dashboard/RenamePopover.h"
+#include "files/RenameRecord.h"
+
+#include <QAbstractScrollArea>
+#include <QCache>
+#include <QImage>
+#include <QPixmap>
+#include <QPointer>
+#include <QSet>
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class QVariantAnimation;
+
+namespace app {
+class AppModel;
+}
+
+namespace ui {
+
+// The scrolling grid of shot cards. It paints only the rows on screen and keeps hit areas
+// instead of one widget per card, so 500 records scroll as smoothly as 5.
+class CardGrid : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    struct Layout {
+        int columns = 1;
+        qreal columnWidth = 0;
+        qreal left = 0;
+    };
+    using Opener = std::function<void(const QString& path)>;
+
+    explicit CardGrid(app::AppModel& model, QWidget* parent = nullptr);
+    ~CardGrid() override;
+
+    void setRecords(std::vector<engine::RenameRecord> records, const QString& query);
+    const std::vector<engine::RenameRecord>& records() const { return records_; }
+    void setOpener(Opener opener) { opener_ = std::move(opener); }
+
+    static Layout layoutFor(qreal width);
+    // A card's cell in content coordinates (before scrolling).
+    QRectF cellRect(int index) const;
+    int cardAt(const QPoint& viewportPoint) const;
+    qreal contentHeight() const;
+    // Draws the visible cards into `painter` as the viewport shows them.
+    void paintCards(QPainter& painter, const QRect& viewportRect);
+
+    const std::string& hoveredId() const { return hoveredId_; }
+    qreal hoverProgress(const std::string& id) const;
+    void setHovered(const std::string& id);
+    void startRenaming(int index);
+    RenamePopover* popover() const { return popover_; }
+    void openCard(int index);
+    void showContextMenu(int index, const QPoint& globalPos);
+
+    static constexpr qreal spacing = 18;
+    static constexpr qreal minColumn = 196;
+    static constexpr qreal maxColumn = 280;
+    static constexpr qreal topPadding = 2;
+    static constexpr qreal bottomPadding = 24;
+    static constexpr qreal trailingPadding = 4;
+    // Room around a cached card for its outline and shadow.
+    static constexpr qreal cardMargin = 8;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    QRectF viewRect(int index) const;
+    int buttonAt(int index, const QPoint& viewportPoint) const;
+    void trigger(int index, int button);
+    void updateScrollRange();
+    QImage thumbnailFor(const engine::RenameRecord& record);
+    void thumbnailArrived(const QString& path, int pixelSize);
+    void animateHover(const std::string& id, qreal target);
+    void paintCard(QPainter& painter, int index);
+    QString cardKey(int index, const QImage& image, qreal dpr) const;
+    // The card at rest from the cache, drawn into it first when missing; null when too big.
+    QPixmap* cardImage(int index, const QImage& image, qreal dpr);
+    void prepareSoon(int index);
+    void prepareNext();
+
+    app::AppModel& model_;
+    std::vector<engine::RenameRecord> records_;
+    QString query_;
+    std::string hoveredId_;
+    std::unordered_map<std::string, qreal> hover_;
+    std::unordered_map<std::string, QVariantAnimation*> animations_;
+    QSet<QString> failed_;
+    QPointer<RenamePopover> popover_;
+    Opener opener_;
+    // Cards at rest, drawn once per look: scrolling then only copies pixels.
+    QCache<QString, QPixmap> cardImages_{16 * 1024};
+    std::vector<int> pending_;
+};
+
+} // namespace ui

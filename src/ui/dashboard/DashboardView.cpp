@@ -1,0 +1,156 @@
+#include "dashboard/DashboardView.h"
+
+#include "AppModel.h"
+#include "dashboard/CardGrid.h"
+#include "dashboard/DashboardToast.h"
+#include "dashboard/EmptyState.h"
+#include "dashboard/SearchBox.h"
+#include "dashboard/Sidebar.h"
+#include "dashboard/StatsRow.h"
+#include "dashboard/TopBar.h"
+#include "look/Paper.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace ui {
+
+DashboardView::DashboardView(app::AppModel& model, QWidget* parent)
+    : QWidget(parent), model_(model), clock_([] { return app::DashboardModel::Clock::now(); }),
+      sidebar_(new Sidebar(model, this)), topBar_(new TopBar(this)), stats_(new StatsRow(this)),
+      area_(new QStackedWidget(this)), grid_(new CardGrid(model, area_)),
+      empty_(new EmptyState(area_)), toast_(new DashboardToast(model, this)) {
+    setWindowTitle(QStringLiteral("Quillmark"));
+    setObjectName(QStringLiteral("dashboard"));
+    setMinimumSize(minimumWidth, minimumHeight);
+    resize(defaultWidth, defaultHeight);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(sidebar_);
+    auto* column = new QVBoxLayout();
+    column->setContentsMargins(26, 22, 26, 0);
+    column->setSpacing(18);
+    column->addWidget(topBar_);
+    column->addWidget(stats_);
+    area_->addWidget(grid_);
+    area_->addWidget(empty_);
+    column->addWidget(area_, 1);
+    row->addLayout(column, 1);
+
+    connect(sidebar_, &Sidebar::scopeChosen, this, &DashboardView::setScope);
+    connect(sidebar_, &Sidebar::settingsRequested, this, &DashboardView::settingsRequested);
+    connect(topBar_->searchBox(), &SearchBox::queryChanged, this, &DashboardView::setQuery);
+    auto* find = new QShortcut(QKeySequence(QStringLiteral("Ctrl+F")), this);
+    find->setContext(Qt::WindowShortcut);
+    connect(find, &QShortcut::activated, topBar_->searchBox(), &SearchBox::focusField);
+    auto* quit = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Q")), this);
+    quit->setContext(Qt::WindowShortcut);
+    connect(quit, &QShortcut::activated, this, &DashboardView::quitRequested);
+
+    for (auto signal : {&app::AppModel::historyChanged, &app::AppModel::extraFoldersChanged,
+                        &app::AppModel::watchDownloadsChanged}) {
+        connect(&model_, signal, this, &DashboardView::refresh);
+    }
+    refresh();
+}
+
+bool& DashboardView::requested() {
+    static bool flag = false;
+    return flag;
+}
+
+void DashboardView::setScope(const app::DashScope& scope) {
+    scope_ = scope;
+    sidebar_->setScope(scope);
+    refresh();
+}
+
+void DashboardView::setQuery(const QString& query) {
+    if (query == query_) {
+        return;
+    }
+    query_ = query;
+    if (topBar_->searchBox()->query() != query) {
+        topBar_->searchBox()->field()->setText(query);
+    }
+    refresh();
+}
+
+void DashboardView::setClock(Clock clock) {
+    clock_ = std::move(clock);
+    refresh();
+}
+
+void DashboardView::setSettingsButtonVisible(bool visible) {
+    sidebar_->setSettingsButtonVisible(visible);
+}
+
+app::DashboardModel DashboardView::dashboard() const {
+    const std::size_t folders = 1 + model_.watchedExtraFolders().size();
+    return app::DashboardModel({&model_.history(), model_.corrections().size(), folders}, scope_,
+                               query_.toStdString(), clock_());
+}
+
+std::vector<engine::RenameRecord> DashboardView::records() const {
+    return dashboard().records();
+}
+
+bool DashboardView::showsGrid() const {
+    return area_->currentWidget() == grid_;
+}
+
+void DashboardView::refresh() {
+    const app::DashboardModel model = dashboard();
+    std::vector<engine::RenameRecord> shown = model.records();
+    topBar_->setTexts(QString::fromStdString(model.title()),
+                      QString::fromStdString(model.subtitle()));
+    stats_->setStatistics(model.statistics());
+    sidebar_->refresh();
+    const bool any = !shown.empty();
+    grid_->setRecords(std::move(shown), query_);
+    empty_->setState(query_, scope_);
+    area_->setCurrentWidget(any ? static_cast<QWidget*>(grid_) : empty_);
+}
+
+void DashboardView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!requested()) {
+        // Brought back without anyone asking (session restore): not wanted now.
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    requested() = false;
+    model_.pruneMissing();
+    refresh();
+    emit opened();
+}
+
+void DashboardView::closeEvent(QCloseEvent* event) {
+    toast_->expireNow();
+    QWidget::closeEvent(event);
+    // The next opening starts fresh.
+    scope_ = app::DashScope::all();
+    sidebar_->setScope(scope_);
+    setQuery({});
+    refresh();
+    emit closed();
+}
+
+void DashboardView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    toast_->place(rect());
+}
+
+void DashboardView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    Paper::fill(painter, rect());
+}
+
+} // namespace ui

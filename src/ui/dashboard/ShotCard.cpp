@@ -1,0 +1,279 @@
+#include "dashboard/ShotCard.h"
+
+#include "dashboard/DashboardText.h"
+#include "dashboard/TextDrawing.h"
+#include "look/Chip.h"
+#include "look/CrayonBox.h"
+#include "look/Fonts.h"
+#include "look/Icons.h"
+#include "look/Ink.h"
+
+#include <QDateTime>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmapCache>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+
+namespace ui {
+
+namespace {
+
+using engine::RenameRecord;
+
+constexpr qreal namesSpacing = 3;
+constexpr qreal buttonSize = 26;
+constexpr qreal buttonSpacing = 5;
+constexpr qreal overlayPadding = 7;
+
+QFont nameFont() {
+    return Fonts::system(13.5, QFont::Bold);
+}
+QFont oldNameFont() {
+    return Fonts::mono(10.5);
+}
+QFont noteFont() {
+    return Fonts::system(10.5);
+}
+QFont metaFont() {
+    return Fonts::system(10.5, QFont::DemiBold);
+}
+
+qreal lineHeight(const QFont& font) {
+    return QFontMetricsF(font).height();
+}
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The image scaled to fill `size` (cut to fit), cached per file, size and pixel ratio.
+QPixmap filledThumbnail(const QImage& image, const QSizeF& size, qreal dpr, const QString& key) {
+    const QSize pixels = (size * dpr).toSize();
+    const QString cacheKey = QStringLiteral("card#%1#%2x%3#%4#%5")
+                                 .arg(key)
+                                 .arg(pixels.width())
+                                 .arg(pixels.height())
+                                 .arg(image.cacheKey())
+                                 .arg(dpr);
+    QPixmap pixmap;
+    if (QPixmapCache::find(cacheKey, &pixmap)) {
+        return pixmap;
+    }
+    const QImage scaled =
+        image.scaled(pixels, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    const QRect crop((scaled.width() - pixels.width()) / 2, (scaled.height() - pixels.height()) / 2,
+                     pixels.width(), pixels.height());
+    pixmap = QPixmap::fromImage(scaled.copy(crop));
+    pixmap.setDevicePixelRatio(dpr);
+    QPixmapCache::insert(cacheKey, pixmap);
+    return pixmap;
+}
+
+void paintThumbnail(QPainter& painter, const QRectF& rect, const QImage& image,
+                    const QString& key) {
+    QPainterPath shape;
+    shape.addRoundedRect(rect, 10, 10);
+    painter.save();
+    painter.setClipPath(shape);
+    painter.fillRect(rect, Ink::sky());
+    if (!image.isNull()) {
+        painter.drawPixmap(
+            rect.topLeft(),
+            filledThumbnail(image, rect.size(), painter.device()->devicePixelRatioF(), key));
+    } else {
+        QColor placeholder = Ink::ink();
+        placeholder.setAlphaF(0.35F);
+        const QRectF icon(rect.center() - QPointF(13, 11), QSizeF(26, 22));
+        Icons::paint(painter, icon, QStringLiteral("image"), placeholder);
+    }
+    painter.restore();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Ink::ink(), 1.8));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(rect.adjusted(0.9, 0.9, -0.9, -0.9), 9.1, 9.1);
+    painter.restore();
+}
+
+void paintRoundButton(QPainter& painter, const QRectF& disc, const QString& icon) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Ink::ink());
+    painter.drawEllipse(disc.translated(1.5, 2));
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(disc);
+    painter.setPen(QPen(Ink::ink(), 1.6));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(disc.adjusted(0.8, 0.8, -0.8, -0.8));
+    Icons::paint(painter, QRectF(disc.center() - QPointF(5.5, 5.5), QSizeF(11, 11)), icon,
+                 Ink::ink());
+    painter.restore();
+}
+
+} // namespace
+
+double ShotCard::seed(const std::string& id) {
+    const auto hash = static_cast<std::int64_t>(std::hash<std::string>{}(id));
+    return static_cast<double>(std::llabs(hash % 89));
+}
+
+QString ShotCard::presentPath(const RenameRecord& record) {
+    return qs(record.presentPath().string());
+}
+
+QString ShotCard::shownStem(const RenameRecord& record) {
+    return DashboardText::stem(qs(record.undone ? record.originalName : record.currentName));
+}
+
+QString ShotCard::secondLine(const RenameRecord& record) {
+    if (record.undone) {
+        return QStringLiteral("Was \u201C") + DashboardText::stem(qs(record.currentName)) +
+               QStringLiteral("\u201D \u00B7 hover to name it again");
+    }
+    return DashboardText::stem(qs(record.originalName));
+}
+
+QString ShotCard::dateText(const RenameRecord& record) {
+    // Day and abbreviated month in the locale's order, then hours and minutes: some locales'
+    // short time still carries seconds. Worked out once; the grid asks for every card it draws.
+    static const QLocale locale = QLocale::system();
+    static const QString format = [] {
+        const QString longDate = locale.dateFormat(QLocale::LongFormat);
+        const bool dayFirst =
+            longDate.indexOf(QLatin1Char('d')) < longDate.indexOf(QLatin1Char('M'));
+        QString time = locale.timeFormat(QLocale::ShortFormat);
+        time.remove(QRegularExpression(QStringLiteral("[:.]s+")));
+        return (dayFirst ? QStringLiteral("d MMM") : QStringLiteral("MMM d")) +
+               QStringLiteral(", ") + time;
+    }();
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(record.date.time_since_epoch());
+    return locale.toString(QDateTime::fromSecsSinceEpoch(seconds.count()), format);
+}
+
+std::vector<ShotCard::Button> ShotCard::hoverButtons(const RenameRecord& record) {
+    const QString reveal = QStringLiteral("Show in Folder");
+    if (record.undone) {
+        return {
+            {QStringLiteral("magnifying-glass"), reveal, Action::reveal},
+            {QStringLiteral("arrow-u-up-right"), QStringLiteral("Name Again"), Action::nameAgain}};
+    }
+    return {{QStringLiteral("pencil-simple"), QStringLiteral("Rename"), Action::rename},
+            {QStringLiteral("magnifying-glass"), reveal, Action::reveal},
+            {QStringLiteral("arrow-u-up-left"), QStringLiteral("Undo"), Action::undo}};
+}
+
+qreal ShotCard::boxHeight() {
+    const qreal names = 2 * lineHeight(nameFont()) + namesSpacing +
+                        std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
+    return padding + thumbnailHeight + spacing + names + spacing + lineHeight(metaFont()) + padding;
+}
+
+QRectF ShotCard::boxRect(const QRectF& cell) {
+    return cell.adjusted(0, 0, -3, -3);
+}
+
+QRectF ShotCard::thumbnailRect(const QRectF& cell) {
+    const QRectF box = boxRect(cell);
+    return {box.left() + padding, box.top() + padding, box.width() - 2 * padding, thumbnailHeight};
+}
+
+std::vector<QRectF> ShotCard::buttonRects(const QRectF& cell, std::size_t count) {
+    const QRectF thumb = thumbnailRect(cell);
+    std::vector<QRectF> rects;
+    qreal x = thumb.right() - overlayPadding - static_cast<qreal>(count) * buttonSize -
+              static_cast<qreal>(count - 1) * buttonSpacing;
+    for (std::size_t i = 0; i < count; ++i) {
+        rects.emplace_back(x, thumb.top() + overlayPadding, buttonSize, buttonSize);
+        x += buttonSize + buttonSpacing;
+    }
+    return rects;
+}
+
+void ShotCard::paint(QPainter& painter, const QRectF& cell, const RenameRecord& record,
+                     const QString& query, qreal hover, const QImage& image) {
+    const QRectF box = boxRect(cell);
+    painter.save();
+    if (hover > 0) {
+        painter.translate(box.center());
+        painter.rotate(tiltDegrees * hover);
+        painter.translate(-box.center() + QPointF(0, -2 * hover));
+    }
+
+    CrayonBox background;
+    background.fill = Ink::mix(Qt::white, QColor(255, 248, 236), hover);
+    background.line = Ink::ink();
+    background.lineWidth = 2.2;
+    background.radius = 16;
+    background.shadow = true;
+    background.seed = seed(record.id);
+    background.paint(painter, box);
+
+    const QRectF thumb = thumbnailRect(cell);
+    paintThumbnail(painter, thumb, image, presentPath(record));
+    if (record.undone) {
+        Chip{QStringLiteral("Undone"), Ink::yellow(), std::nullopt}.paint(
+            painter, thumb.topLeft() + QPointF(overlayPadding, overlayPadding));
+    }
+    if (hover > 0) {
+        const auto buttons = hoverButtons(record);
+        const auto rects = buttonRects(cell, buttons.size());
+        for (std::size_t i = 0; i < buttons.size(); ++i) {
+            paintRoundButton(painter, rects[i], buttons[i].icon);
+        }
+    }
+
+    const qreal left = box.left() + padding;
+    const qreal width = box.width() - 2 * padding;
+    qreal y = thumb.bottom() + spacing;
+    const qreal nameHeight = 2 * lineHeight(nameFont());
+    TextDrawing::paint(painter, QRectF(left, y, width, nameHeight), shownStem(record), nameFont(),
+                       Ink::ink(), DashboardText::highlight(shownStem(record), query), 2);
+    y += nameHeight + namesSpacing;
+    if (record.undone) {
+        TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(noteFont())),
+                           secondLine(record), noteFont(), Ink::ink4(), std::nullopt, 1);
+        y += lineHeight(noteFont());
+    } else {
+        const QString old = secondLine(record);
+        const qreal drawn =
+            TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(oldNameFont())), old,
+                               oldNameFont(), Ink::ink4(), DashboardText::highlight(old, query), 1);
+        QColor strike = Ink::orange();
+        strike.setAlphaF(0.7F);
+        const qreal middle = y + QFontMetricsF(oldNameFont()).ascent() * 0.65;
+        painter.setPen(QPen(strike, 1.2));
+        painter.drawLine(QPointF(left, middle), QPointF(left + drawn, middle));
+        y += std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
+    }
+    y += spacing;
+
+    const QFont meta = metaFont();
+    const qreal metaHeight = lineHeight(meta);
+    const QString icon = record.source == engine::Namer::Source::heuristic
+                             ? QStringLiteral("text-align-left")
+                             : QStringLiteral("sparkle-fill");
+    Icons::paint(painter, QRectF(left, y + (metaHeight - 10) / 2, 10, 10), icon, Ink::orange());
+    painter.setFont(meta);
+    painter.setPen(Ink::ink3());
+    const QFontMetricsF metrics(meta);
+    const QString date = dateText(record);
+    const qreal dateLeft = left + 16;
+    painter.drawText(QPointF(dateLeft, y + metrics.ascent()), date);
+    const qreal folderLeft = dateLeft + metrics.horizontalAdvance(date) + 4;
+    const QString folder =
+        metrics.elidedText(DashboardText::lastComponent(qs(record.folderPath)), Qt::ElideRight,
+                           std::max<qreal>(0, left + width - folderLeft));
+    painter.drawText(
+        QPointF(left + width - metrics.horizontalAdvance(folder), y + metrics.ascent()), folder);
+    painter.restore();
+}
+
+} // namespace ui

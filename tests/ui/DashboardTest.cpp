@@ -1,0 +1,302 @@
+#include "AppModel.h"
+#include "dashboard/CardGrid.h"
+#include "dashboard/DashboardToast.h"
+#include "dashboard/DashboardView.h"
+#include "dashboard/EmptyState.h"
+#include "dashboard/RenamePopover.h"
+#include "dashboard/SearchBox.h"
+#include "dashboard/ShotCard.h"
+#include "dashboard/Sidebar.h"
+#include "dashboard/TopBar.h"
+#include "files/HistoryStore.h"
+#include "look/CrayonButton.h"
+
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+using engine::RenameRecord;
+using ui::DashboardView;
+
+namespace {
+
+class DashboardTest : public testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::path(home_.path().toStdString());
+        fs::create_directories(root_ / "Screenshots");
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        settings.setValue("screenshotFolder",
+                          QString::fromStdString((root_ / "Screenshots").string()));
+        settings.setValue("autoName", false);
+    }
+
+    QString settingsFile() const {
+        return QString::fromStdString((root_ / "config" / "Quillmark.conf").string());
+    }
+
+    // A renamed file on disk and its record, newest first in the saved history.
+    RenameRecord add(const std::string& folder, const std::string& original,
+                     const std::string& current, bool undone = false) {
+        const fs::path dir = root_ / folder;
+        fs::create_directories(dir);
+        std::ofstream(dir / (undone ? original : current)) << "x";
+        RenameRecord record;
+        record.id = RenameRecord::makeId();
+        record.folderPath = dir.string();
+        record.originalName = original;
+        record.currentName = current;
+        record.suggestedName = fs::path(current).stem().string();
+        record.date = std::chrono::system_clock::now();
+        record.undone = undone;
+        history_.insert(history_.begin(), record);
+        engine::HistoryStore("Quillmark", root_ / "data").save(history_);
+        return record;
+    }
+
+    app::AppModel& model() {
+        if (!model_) {
+            app::AppServices s;
+            s.settingsFile = settingsFile();
+            s.dataFolder = root_ / "data";
+            s.homeFolder = root_;
+            s.autostartFolder = root_ / "autostart";
+            s.executablePath = QString::fromStdString((root_ / "build" / "quillmark").string());
+            s.reveal = [this](const fs::path& file) { revealed_.push_back(file); };
+            model_ = std::make_unique<app::AppModel>(s);
+        }
+        return *model_;
+    }
+
+    std::unique_ptr<DashboardView> open() {
+        auto view = std::make_unique<DashboardView>(model());
+        DashboardView::requested() = true;
+        view->show();
+        QCoreApplication::processEvents();
+        return view;
+    }
+
+    QTemporaryDir home_;
+    fs::path root_;
+    std::vector<RenameRecord> history_;
+    std::vector<fs::path> revealed_;
+    std::unique_ptr<app::AppModel> model_;
+};
+
+TEST_F(DashboardTest, opensOnlyWhenRequestedAndPrunesOnEachOpening) {
+    add("Screenshots", "IMG_1.png", "Gone.png");
+    add("Screenshots", "IMG_2.png", "Kept.png");
+    ASSERT_EQ(model().history().size(), 2U);
+    fs::remove(root_ / "Screenshots" / "Gone.png"); // deleted while the window was closed
+
+    DashboardView restored(model());
+    DashboardView::requested() = false;
+    restored.show();
+    QTRY_VERIFY(!restored.isVisible());
+
+    auto view = open();
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_FALSE(DashboardView::requested());
+    ASSERT_EQ(model().history().size(), 1U);
+    EXPECT_EQ(model().history().front().currentName, "Kept.png");
+    EXPECT_EQ(view->topBar()->subtitle(), "1 screenshot with real names");
+    EXPECT_GE(view->width(), DashboardView::minimumWidth);
+    view->resize(400, 300);
+    EXPECT_EQ(view->size(), QSize(DashboardView::minimumWidth, DashboardView::minimumHeight));
+}
+
+TEST_F(DashboardTest, searchFiltersCardsAndSwapsTheHintForTheClearButton) {
+    add("Screenshots", "IMG_1.png", "Sales Chart Q3.png");
+    add("Screenshots", "receipt scan.png", "Flight to Lisbon.png");
+    auto view = open();
+    ui::SearchBox* search = view->topBar()->searchBox();
+    EXPECT_TRUE(search->showsHint());
+
+    QTest::keyClicks(search->field(), "receipt");
+    EXPECT_EQ(view->records().size(), 1U); // found by its old name
+    EXPECT_EQ(view->topBar()->subtitle(), "1 match for \u201Creceipt\u201D");
+    EXPECT_FALSE(search->showsHint());
+    EXPECT_FALSE(search->clearButton()->isHidden());
+
+    QTest::keyClicks(search->field(), "zzz");
+    EXPECT_FALSE(view->showsGrid());
+    EXPECT_EQ(view->emptyState()->headline(), "Nothing called \u201Creceiptzzz\u201D yet.");
+
+    search->clearButton()->click();
+    EXPECT_TRUE(search->showsHint());
+    EXPECT_TRUE(view->showsGrid());
+    EXPECT_EQ(view->grid()->records().size(), 2U);
+}
+
+TEST_F(DashboardTest, ctrlFFocusesTheSearchFromAnywhere) {
+    add("Screenshots", "IMG_1.png", "One.png");
+    auto view = open();
+    view->activateWindow();
+    view->grid()->setFocus();
+    QTest::keyClick(view->grid(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(view->topBar()->searchBox()->field()->hasFocus());
+}
+
+TEST_F(DashboardTest, sidebarListsScopesAndOneEntryPerFolderPath) {
+    auto view = open();
+    auto titles = [&] {
+        std::vector<QString> result;
+        for (const auto& entry : view->sidebar()->entries()) {
+            result.push_back(entry.title + (entry.count ? QString::number(*entry.count) : ""));
+        }
+        return result;
+    };
+    EXPECT_EQ(titles(), (std::vector<QString>{"All screenshots0", "Today", "This week", "Undone"}));
+
+    add("a/Shots", "IMG_1.png", "One.png");
+    add("b/Shots", "IMG_2.png", "Two.png");
+    const RenameRecord three = add("c", "IMG_3.png", "Three.png");
+    model_.reset();
+    view = open();
+    EXPECT_EQ(titles(), (std::vector<QString>{"All screenshots3", "Today", "This week", "Undone",
+                                              "c", "Shots", "Shots"}));
+
+    // Choosing the second "Shots" selects its own path.
+    const auto& entries = view->sidebar()->entries();
+    QTest::mouseClick(view->sidebar(), Qt::LeftButton, {}, entries[6].rect.center().toPoint());
+    EXPECT_EQ(view->scope(), app::DashScope::folder((root_ / "a/Shots").string()));
+    EXPECT_EQ(view->topBar()->title(), "Shots");
+
+    // Undoing the last record of a folder removes its entry; the scope stays on it.
+    model().undo(model().history().front()); // "Three", folder c
+    EXPECT_EQ(titles().size(), 6U);
+    view->setScope(app::DashScope::folder((root_ / "c").string()));
+    EXPECT_EQ(view->topBar()->title(), "c");
+    EXPECT_FALSE(view->showsGrid());
+    EXPECT_EQ(view->emptyState()->headline(), "No screenshots here yet.");
+    view->setScope(app::DashScope::undone());
+    EXPECT_EQ(view->grid()->records().size(), 1U);
+}
+
+TEST_F(DashboardTest, cardsOfferTheActionsOfTheirState) {
+    const RenameRecord active = add("Screenshots", "IMG_1.png", "Receipt.png");
+    const RenameRecord undone = add("Screenshots", "IMG_2.png", "Chart.png", true);
+    auto labels = [](const RenameRecord& r) {
+        std::vector<QString> result;
+        for (const auto& b : ui::ShotCard::hoverButtons(r)) {
+            result.push_back(b.label);
+        }
+        return result;
+    };
+    EXPECT_EQ(labels(active), (std::vector<QString>{"Rename", "Show in Folder", "Undo"}));
+    EXPECT_EQ(labels(undone), (std::vector<QString>{"Show in Folder", "Name Again"}));
+    EXPECT_EQ(ui::ShotCard::shownStem(undone), "IMG_2");
+    EXPECT_EQ(ui::ShotCard::secondLine(undone),
+              "Was \u201CChart\u201D \u00B7 hover to name it again");
+    EXPECT_TRUE(ui::ShotCard::presentPath(undone).endsWith("/IMG_2.png"));
+    EXPECT_EQ(ui::ShotCard::seed(active.id), ui::ShotCard::seed(active.id));
+    EXPECT_GE(ui::ShotCard::seed(active.id), 0.0);
+    EXPECT_LT(ui::ShotCard::seed(active.id), 89.0);
+
+    // Double-clicking an undone card opens the file under its old name.
+    auto view = open();
+    view->setScope(app::DashScope::undone());
+    QString opened;
+    view->grid()->setOpener([&](const QString& path) { opened = path; });
+    const QPoint centre = view->grid()->cellRect(0).center().toPoint();
+    QTest::mouseDClick(view->grid()->viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ(opened, ui::ShotCard::presentPath(undone));
+}
+
+TEST_F(DashboardTest, hoverButtonsAndThePopoverReachTheModel) {
+    add("Screenshots", "IMG_1.png", "Receipt.png");
+    auto view = open();
+    ui::CardGrid* grid = view->grid();
+    const QRectF cell = grid->cellRect(0);
+    QTest::mouseMove(grid->viewport(), cell.center().toPoint());
+    ASSERT_EQ(grid->hoveredId(), model().history().front().id);
+
+    const auto buttons = ui::ShotCard::buttonRects(cell, 3);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, buttons[1].center().toPoint());
+    ASSERT_EQ(revealed_.size(), 1U);
+
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, buttons[0].center().toPoint());
+    ui::RenamePopover* popover = grid->popover();
+    ASSERT_NE(popover, nullptr);
+    EXPECT_EQ(popover->field()->text(), "Receipt"); // the stem, without the extension
+    popover->cancelButton()->click();
+    EXPECT_EQ(model().history().front().currentName, "Receipt.png");
+
+    grid->startRenaming(0);
+    popover = grid->popover();
+    popover->field()->setText("Dentist bill");
+    QTest::keyClick(popover->field(), Qt::Key_Return);
+    EXPECT_EQ(model().history().front().currentName, "Dentist bill.png");
+    EXPECT_TRUE(fs::exists(root_ / "Screenshots" / "Dentist bill.png"));
+}
+
+TEST_F(DashboardTest, gridColumnsStayBetweenTheirBoundsAndCentre) {
+    using Layout = ui::CardGrid::Layout;
+    const Layout narrow = ui::CardGrid::layoutFor(300);
+    EXPECT_EQ(narrow.columns, 1);
+    EXPECT_DOUBLE_EQ(narrow.columnWidth, 280);
+    EXPECT_DOUBLE_EQ(narrow.left, (296 - 280) / 2.0);
+    const Layout minimum = ui::CardGrid::layoutFor(594); // the window at its smallest
+    EXPECT_EQ(minimum.columns, 2);
+    EXPECT_DOUBLE_EQ(minimum.columnWidth, 280);
+    const Layout wide = ui::CardGrid::layoutFor(1000);
+    EXPECT_EQ(wide.columns, 4);
+    EXPECT_LE(wide.columnWidth, 280);
+    EXPECT_GE(wide.columnWidth, 196);
+}
+
+TEST_F(DashboardTest, toastLeavesAfterItsTimeUnlessAnUndoWaits) {
+    add("Screenshots", "IMG_1.png", "Receipt.png");
+    ui::DashboardToast toast(model(), nullptr, std::chrono::milliseconds(60));
+    model().setMessage(QStringLiteral("First"));
+    EXPECT_TRUE(toast.timerRunning());
+    QTest::qWait(30);
+    model().setMessage(QStringLiteral("Second")); // gets a full wait of its own
+    QTest::qWait(40);
+    EXPECT_EQ(model().message(), QStringLiteral("Second"));
+    QTRY_VERIFY_WITH_TIMEOUT(!model().message().has_value(), 1000);
+
+    model().undo(model().history().front());
+    ASSERT_TRUE(model().lastUndoneID().has_value());
+    EXPECT_FALSE(toast.nameAgainButton()->isHidden());
+    QTest::qWait(120);
+    EXPECT_TRUE(model().message().has_value()); // stays while "Name Again" is offered
+
+    toast.closeButton()->click();
+    EXPECT_FALSE(model().message().has_value());
+    EXPECT_FALSE(model().lastUndoneID().has_value());
+}
+
+TEST_F(DashboardTest, closingTheDashboardEndsAPlainReportAndResetsTheWindowState) {
+    add("Screenshots", "IMG_1.png", "Receipt.png");
+    auto view = open();
+    view->setScope(app::DashScope::undone());
+    view->setQuery(QStringLiteral("x"));
+    model().setMessage(QStringLiteral("Renamed 1 file."));
+    view->close();
+    EXPECT_FALSE(model().message().has_value());
+    EXPECT_EQ(view->scope(), app::DashScope::all());
+    EXPECT_TRUE(view->query().isEmpty());
+}
+
+TEST(DashboardEmptyState, textsFollowTheQueryAsTyped) {
+    ui::EmptyState empty;
+    empty.setState({}, app::DashScope::undone());
+    EXPECT_EQ(empty.headline(), "Nothing undone.");
+    empty.setState({}, app::DashScope::today());
+    EXPECT_EQ(empty.headline(), "No screenshots here yet.");
+    EXPECT_TRUE(empty.body().contains("(Print Screen)"));
+    empty.setState("  ", app::DashScope::undone());
+    EXPECT_EQ(empty.headline(), "Nothing called \u201C  \u201D yet.");
+    EXPECT_EQ(empty.body(),
+              "Try another word. Your desktop search finds screenshots by these names too.");
+}
+
+} // namespace
