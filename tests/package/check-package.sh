@@ -44,7 +44,9 @@ for path in /usr/bin/quillmark \
     /usr/share/icons/hicolor/256x256/apps/org.quillmark.Quillmark.png \
     /usr/lib/systemd/user/quillmark-watch.service \
     /usr/share/man/man1/quillmark.1.gz \
-    /usr/share/doc/quillmark/copyright; do
+    /usr/share/doc/quillmark/copyright \
+    /usr/share/doc/quillmark/licenses/Gaegu-OFL.txt \
+    /usr/share/doc/quillmark/licenses/LICENSE-Phosphor.txt; do
     grep -qx "$path" "$work/files" || fail "the package lacks $path"
 done
 outside=$(grep -vE '^/usr(/|$)' "$work/files" | grep -vx '/' || true)
