@@ -3,7 +3,7 @@ BUILD ?= build
 GENERATOR ?= Ninja
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench package clean
 
 deps:
 	@scripts/install-deps
@@ -21,6 +21,10 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 300
+
+package: build
+	cd $(BUILD) && cpack -G DEB
+	cp $(BUILD)/quillmark_*.deb .
 
 bench: build
 	$(BUILD)/bench/quillmark-bench

@@ -136,13 +136,22 @@ std::optional<QString> LoginItem::unregisterItem() const {
 QByteArray LoginItem::entryText(const QString& executablePath) {
     const QString exec = escapeStringValue(execArgument(executablePath) + QLatin1Char(' ') +
                                            QLatin1String(launchArgument));
+    // The delay and "after panel" keys let the tray host start first, so the tray item is
+    // not lost to a login race.
     const QString text = QLatin1String("[Desktop Entry]\n"
                                        "Type=Application\n"
                                        "Name=Quillmark\n"
+                                       "Comment=Gives new screenshots short, specific names\n"
+                                       "Icon=org.quillmark.Quillmark\n"
                                        "Exec=") +
                          exec +
                          QLatin1String("\n"
-                                       "X-GNOME-Autostart-enabled=true\n");
+                                       "Terminal=false\n"
+                                       "StartupNotify=false\n"
+                                       "X-GNOME-Autostart-enabled=true\n"
+                                       "X-GNOME-Autostart-Delay=2\n"
+                                       "X-KDE-autostart-after=panel\n"
+                                       "X-LXQt-Need-Tray=true\n");
     return text.toUtf8();
 }
 

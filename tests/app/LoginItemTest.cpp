@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -42,11 +44,8 @@ TEST_F(LoginItemTest, registerWritesEntryAndUnregisterRemovesIt) {
 
     EXPECT_EQ(login.registerItem(), std::nullopt);
     EXPECT_TRUE(login.isEnabled());
-    EXPECT_EQ(entry(), "[Desktop Entry]\n"
-                       "Type=Application\n"
-                       "Name=Quillmark\n"
-                       "Exec=/usr/bin/quillmark --launched-at-login\n"
-                       "X-GNOME-Autostart-enabled=true\n");
+    EXPECT_TRUE(entry().contains("\nExec=/usr/bin/quillmark --launched-at-login\n"));
+    EXPECT_TRUE(entry().contains("\nX-GNOME-Autostart-enabled=true\n"));
     // No temporary file of the atomic write is left behind.
     EXPECT_EQ(QDir(autostart()).entryList(QDir::Files | QDir::Hidden),
               QStringList{"quillmark.desktop"});
@@ -97,6 +96,25 @@ TEST_F(LoginItemTest, failuresReturnTheReason) {
     const std::optional<QString> unregisterError = item().unregisterItem();
     ASSERT_TRUE(unregisterError.has_value());
     EXPECT_FALSE(unregisterError->isEmpty());
+}
+
+// The session only starts entries it can parse, so every entry we write must validate, for
+// executable paths with spaces, quotes and percent signs too.
+TEST_F(LoginItemTest, writtenEntriesPassTheDesktopEntryValidator) {
+    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+    if (validator.isEmpty()) {
+        GTEST_SKIP() << "desktop-file-validate is not installed";
+    }
+    for (const QString executable : {QStringLiteral("/usr/bin/quillmark"),
+                                     QStringLiteral("/opt/My Apps/a$b \"q\"/100%/quillmark")}) {
+        ASSERT_EQ(item(executable).registerItem(), std::nullopt);
+        QProcess process;
+        process.start(validator, {item().entryPath()});
+        ASSERT_TRUE(process.waitForFinished());
+        const QByteArray output = process.readAllStandardOutput() + process.readAllStandardError();
+        EXPECT_EQ(process.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.isEmpty()) << output.toStdString();
+    }
 }
 
 TEST(LoginItemExecTest, quotesAndEscapesExecutablePaths) {
