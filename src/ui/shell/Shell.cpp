@@ -1,5 +1,7 @@
 #include "shell/Shell.h"
 
+#include "dashboard/DashboardView.h"
+#include "look/AppLogo.h"
 #include "shell/QuitPolicy.h"
 #include "tray/PanelWindow.h"
 #include "tray/TrayItem.h"
@@ -7,6 +9,8 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QLoggingCategory>
+#include <QMessageBox>
+#include <QPushButton>
 
 namespace ui {
 
@@ -18,8 +22,9 @@ Q_LOGGING_CATEGORY(timing, "quillmark.timing", QtWarningMsg)
 } // namespace
 
 Shell::Shell(app::AppModel& model, ActivationGate::Now now, QObject* parent)
-    : QObject(parent), gate_(std::move(now)), tray_(std::make_unique<TrayItem>(model)),
-      panel_(std::make_unique<PanelWindow>(model)) {
+    : QObject(parent), model_(model), gate_(std::move(now)),
+      tray_(std::make_unique<TrayItem>(model)), panel_(std::make_unique<PanelWindow>(model)),
+      quit_([] { QApplication::quit(); }) {
     connect(tray_.get(), &TrayItem::clicked, this, &Shell::trayClicked);
     connect(tray_.get(), &TrayItem::openPanelRequested, this, &Shell::openPanel);
     connect(tray_.get(), &TrayItem::openDashboardRequested, this, [this] { openDashboard(); });
@@ -42,8 +47,50 @@ void Shell::openDashboard(const QByteArray& activationToken) {
         // Read by the Wayland platform when the window asks to be activated.
         qputenv("XDG_ACTIVATION_TOKEN", activationToken);
     }
-    // Until the dashboard window exists, the panel answers the request.
-    openPanel();
+    DashboardView& view = dashboard();
+    view.setSettingsButtonVisible(!tray_->isInTray());
+    DashboardView::requested() = true;
+    view.show();
+    view.raise();
+    view.activateWindow();
+}
+
+DashboardView& Shell::dashboard() {
+    if (!dashboard_) {
+        dashboard_ = std::make_unique<DashboardView>(model_);
+        connect(dashboard_.get(), &DashboardView::settingsRequested, this, &Shell::openPanel);
+        connect(dashboard_.get(), &DashboardView::quitRequested, this, &Shell::quitFromDashboard);
+    }
+    return *dashboard_;
+}
+
+bool Shell::askWithMessageBox() {
+    QMessageBox box;
+    box.setWindowTitle(QStringLiteral("Quillmark"));
+    box.setText(QStringLiteral("Quit Quillmark?"));
+    box.setInformativeText(QStringLiteral(
+        "New screenshots won\u2019t get names until you open Quillmark again. To keep it working "
+        "in the tray, just close this window."));
+    box.setIconPixmap(AppLogo::pixmap(64, box.devicePixelRatioF()));
+    QPushButton* close =
+        box.addButton(QStringLiteral("Just Close Window"), QMessageBox::RejectRole);
+    QPushButton* quit = box.addButton(QStringLiteral("Quit"), QMessageBox::AcceptRole);
+    box.setDefaultButton(close);
+    box.exec();
+    return box.clickedButton() == quit;
+}
+
+void Shell::quitFromDashboard() {
+    const bool dashboardOpen = dashboard_ && dashboard_->isVisible();
+    if (!QuitPolicy::mayAsk() || !dashboardOpen || askQuit_()) {
+        quit_();
+        return;
+    }
+    // Keep running: close the windows that have a title bar.
+    dashboard_->close();
+    if (!tray_->isInTray() && panel_->isVisible()) {
+        panel_->hide();
+    }
 }
 
 void Shell::openPanel() {
@@ -81,7 +128,7 @@ void Shell::reportPaintTime() {
 
 void Shell::quitWithoutAsking() {
     QuitPolicy::quitWithoutAsking();
-    QApplication::quit();
+    quit_();
 }
 
 } // namespace ui

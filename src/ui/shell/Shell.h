@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
+#include <functional>
 #include <memory>
 
 namespace app {
@@ -13,6 +14,7 @@ class AppModel;
 
 namespace ui {
 
+class DashboardView;
 class PanelWindow;
 class TrayItem;
 
@@ -30,6 +32,14 @@ public:
 
     TrayItem& tray() { return *tray_; }
     PanelWindow& panel() { return *panel_; }
+    DashboardView& dashboard();
+
+    // Asks whether to quit while the dashboard is open; true means quit.
+    using QuitQuestion = std::function<bool()>;
+    void setQuitQuestion(QuitQuestion question) { askQuit_ = std::move(question); }
+    static bool askWithMessageBox();
+    // What quitting does; tests replace it.
+    void setQuitAction(std::function<void()> quit) { quit_ = std::move(quit); }
 
 public slots:
     // The open-dashboard request. `activationToken` lets a Wayland compositor give the window
@@ -39,13 +49,20 @@ public slots:
     void openPanel();
     void trayClicked();
     void quitWithoutAsking();
+    // Ctrl+Q in the dashboard: quitting stops the naming, so it asks first while the dashboard
+    // is open, unless the system or the user's Quit button already decided.
+    void quitFromDashboard();
 
 private:
     void reportPaintTime();
 
+    app::AppModel& model_;
     ActivationGate gate_;
     std::unique_ptr<TrayItem> tray_;
     std::unique_ptr<PanelWindow> panel_;
+    std::unique_ptr<DashboardView> dashboard_;
+    QuitQuestion askQuit_ = askWithMessageBox;
+    std::function<void()> quit_;
     QElapsedTimer sinceClick_;
 };
 

@@ -2,6 +2,8 @@
 
 #include "AppModel.h"
 #include "AppSettings.h"
+#include "art/DMGBackground.h"
+#include "dashboard/DashboardView.h"
 #include "shell/PanelContent.h"
 #include "tray/MenuBarIcon.h"
 
@@ -134,6 +136,19 @@ int Snapshot::run(const QString& folder, std::ostream& out, std::ostream& errors
         PanelContent settings(*model, true);
         save(settings, QStringLiteral("settings"), folder, out, errors);
     }
+    for (const int scale : {1, 2}) {
+        writeReported(DMGBackground::render(scale),
+                      scale == 1 ? QStringLiteral("dmg-background.png")
+                                 : QStringLiteral("dmg-background@2x.png"),
+                      folder, errors);
+    }
+    {
+        // The dashboard only stays when asked for.
+        DashboardView::requested() = true;
+        DashboardView dashboard(*model);
+        save(dashboard, QStringLiteral("dashboard"), folder, out, errors,
+             QSize(DashboardView::defaultWidth, DashboardView::defaultHeight));
+    }
     return 0;
 }
 
@@ -188,6 +203,13 @@ int Snapshot::bench(std::ostream& out) {
     {
         PanelContent settings(*model, true);
         printTiming(out, "settings", timeDraws(settings, QSize(372, 640)));
+    }
+    {
+        DashboardView::requested() = true;
+        DashboardView dashboard(*model);
+        printTiming(
+            out, "dashboard",
+            timeDraws(dashboard, QSize(DashboardView::defaultWidth, DashboardView::defaultHeight)));
     }
     return 0;
 }
