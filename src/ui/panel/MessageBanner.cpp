@@ -35,7 +35,7 @@ MessageBanner::MessageBanner(app::AppModel& model, QWidget* parent)
 
     auto* info = new IconButton(QStringLiteral("info-fill"), Ink::orangeDeep(), infoIconSize,
                                 QSize(16, 16), this);
-    info->setEnabled(false);
+    // Only a picture: no hand, and clicks go to the banner.
     info->unsetCursor();
     info->setAttribute(Qt::WA_TransparentForMouseEvents);
     row->addWidget(info, 0, Qt::AlignTop);

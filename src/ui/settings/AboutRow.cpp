@@ -31,7 +31,7 @@ QLabel* label(const QString& text, const QFont& font, const QColor& color, QWidg
 
 AboutRow::AboutRow(QWidget* parent)
     : QWidget(parent), check_(new CrayonButton(QStringLiteral("Check for Updates\u2026"),
-                                               CrayonButton::Kind::plain, false, this)) {
+                                               CrayonButton::Kind::plain, true, this)) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);

@@ -112,8 +112,8 @@ QWidget* SettingsView::makeWatchCard() {
     folders_->setSpacing(8);
     card->content()->addLayout(folders_);
 
-    addFolder_ = new CrayonButton(QStringLiteral("Add Folder\u2026"), CrayonButton::Kind::plain,
-                                  false, card);
+    addFolder_ =
+        new CrayonButton(QStringLiteral("Add Folder\u2026"), CrayonButton::Kind::plain, true, card);
     SpillItem::addButton(card->content(), addFolder_, Qt::AlignLeft);
     connect(addFolder_, &QAbstractButton::clicked, this, [this] { model_.addWatchedFolder(); });
 
@@ -158,9 +158,9 @@ QLayout* SettingsView::makeBottomRow() {
     row->setContentsMargins(0, 0, 0, 6);
     row->setSpacing(8);
     undoAll_ = new CrayonButton(QStringLiteral("Undo Recent Renames"), CrayonButton::Kind::plain,
-                                false, this);
+                                true, this);
     clearHistory_ =
-        new CrayonButton(QStringLiteral("Clear History"), CrayonButton::Kind::plain, false, this);
+        new CrayonButton(QStringLiteral("Clear History"), CrayonButton::Kind::plain, true, this);
     SpillItem::addButton(row, undoAll_);
     SpillItem::addButton(row, clearHistory_);
     row->addStretch(1);

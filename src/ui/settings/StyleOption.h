@@ -16,7 +16,8 @@ public:
     void setSelected(bool selected);
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    // Narrower than the text: the text ends in an ellipsis, the whole of it in the tooltip.
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
