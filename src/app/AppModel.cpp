@@ -6,6 +6,7 @@
 #include "files/HistoryStore.h"
 #include "rules/FileRules.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -36,7 +37,19 @@ AppModel::AppModel(AppServices services, QObject* parent)
     start();
 }
 
-AppModel::~AppModel() = default;
+AppModel::~AppModel() {
+    abandonNaming();
+    // The pools wait for their threads, which the cancellation has released.
+    namingPool_.clear();
+    backgroundPool_.clear();
+}
+
+void AppModel::abandonNaming() {
+    quitting_ = true;
+    if (services_.namer) {
+        services_.namer->cancel();
+    }
+}
 
 void AppModel::start() {
     settings_ = services_.settingsFile.isEmpty()
@@ -50,6 +63,10 @@ void AppModel::start() {
                                            : services_.executablePath);
     namingPool_.setMaxThreadCount(1);
     namingPool_.setExpiryTimeout(-1);
+    backgroundPool_.setMaxThreadCount(2);
+    if (auto* application = QCoreApplication::instance()) {
+        connect(application, &QCoreApplication::aboutToQuit, this, &AppModel::abandonNaming);
+    }
 
     autoName_ = settings_->autoName();
     const auto rawStyle = settings_->namingStyleRaw();
@@ -70,17 +87,41 @@ void AppModel::start() {
     if (!services_.namer) {
         services_.namer = std::make_shared<EngineNamingService>(settings_->modelConfig());
     }
-    engine_ = services_.namer->engine();
+    // `engine_` keeps its text-only placeholder until the check answers.
+    refreshEngine();
     pruneMissing();
     updateWatcher();
     if (notify_ && services_.runningAsApplication && services_.requestNotificationPermission) {
         services_.requestNotificationPermission();
     }
+    startWarmUp();
+}
+
+void AppModel::startWarmUp() {
     auto namer = services_.namer;
-    namingPool_.start([namer] {
+    backgroundPool_.start([namer] {
         QThread::currentThread()->setPriority(QThread::LowPriority);
         namer->warmUp();
         QThread::currentThread()->setPriority(QThread::NormalPriority);
+    });
+}
+
+void AppModel::refreshEngine() {
+    const int check = ++engineCheck_;
+    QPointer<AppModel> self(this);
+    auto namer = services_.namer;
+    backgroundPool_.start([self, namer, check] {
+        const auto found = namer->engine();
+        QMetaObject::invokeMethod(
+            self,
+            [self, found, check] {
+                if (!self || check != self->engineCheck_ || self->engine_ == found) {
+                    return;
+                }
+                self->engine_ = found;
+                emit self->engineChanged();
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -100,7 +141,7 @@ bool AppModel::anythingAt(const Path& path) {
 // ---- settings and watching
 
 void AppModel::applyLoginDefault() {
-    if (settings_->loginDefaultApplied() ||
+    if (!services_.applyLoginDefault || settings_->loginDefaultApplied() ||
         !LoginItem::isInstalledLocation(loginItem().executablePath())) {
         return;
     }
@@ -316,8 +357,26 @@ void AppModel::clearHistory() {
     saveHistory();
 }
 
+// A record the file cannot hold stays in the list for this run; the user hears of it once.
 void AppModel::saveHistory() {
-    store_->save(history_);
+    std::vector<std::string> fresh;
+    for (auto& id : store_->save(history_)) {
+        if (unsavedReported_.insert(id).second) {
+            fresh.push_back(std::move(id));
+        }
+    }
+    if (fresh.size() == 1) {
+        const auto index = indexOf(fresh.front());
+        const auto stem =
+            index ? engine::FileRules::stem(Path(history_[*index].currentName)) : std::string();
+        setMessage(QStringLiteral("\u201C") + QString::fromStdString(stem) +
+                   QStringLiteral("\u201D can\u2019t be saved in the history: its folder or file "
+                                  "name isn\u2019t valid UTF-8."));
+    } else if (fresh.size() > 1) {
+        setMessage(QString::number(fresh.size()) +
+                   QStringLiteral(" renames can\u2019t be saved in the history: their folder or "
+                                  "file names aren\u2019t valid UTF-8."));
+    }
 }
 
 std::optional<std::size_t> AppModel::indexOf(const std::string& id) const {

@@ -74,6 +74,8 @@ public:
     void addWatchedFolder();
     void removeWatchedFolder(const QString& folder);
     void pruneMissing();
+    // Asks the namer for its engine off the main thread; `engine` follows when it answers.
+    void refreshEngine();
 
     // Naming pipeline.
     void enqueue(const std::vector<Path>& files);
@@ -112,6 +114,9 @@ signals:
 
 private:
     void start();
+    void startWarmUp();
+    // Quitting: requests waiting for the model are abandoned and late results ignored.
+    void abandonNaming();
     void applyLoginDefault();
     void updateWatcher();
     void saveExtraFolders();
@@ -144,6 +149,11 @@ private:
     // One long-lived thread: the OCR engine is made once per thread, and files are named one
     // at a time anyway.
     QThreadPool namingPool_;
+    // The warm-up and engine checks, which may wait on the model server for long and must
+    // never hold up a naming.
+    QThreadPool backgroundPool_;
+    int engineCheck_ = 0; // the latest check; older answers are dropped
+    bool quitting_ = false;
 
     bool autoName_ = true;
     engine::NamingStyle style_;
@@ -165,6 +175,8 @@ private:
     bool isWorking_ = false;
     QStringList batchNames_;
     std::set<std::string> producedPaths_;
+    // Records left out of the history file that the user was already told about.
+    std::set<std::string> unsavedReported_;
 };
 
 } // namespace app

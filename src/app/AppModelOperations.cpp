@@ -242,6 +242,12 @@ void AppModel::correct(const engine::RenameRecord& wanted, const QString& typed)
     if (!index) {
         return;
     }
+    if (clean.front() == '.') {
+        // The file would vanish from file managers as a hidden file.
+        setMessage(quoted(q(clean)) +
+                   QStringLiteral(" isn\u2019t a valid name: a name can\u2019t start with a dot."));
+        return;
+    }
     const engine::RenameRecord record = history_[*index];
     const auto renamed = renameAnnounced(Path(record.folderPath) / record.currentName, clean);
     if (!renamed) {

@@ -92,6 +92,9 @@ void AppModel::nameFile(const Path& file) {
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, file] {
         const auto result = watcher->result();
         watcher->deleteLater();
+        if (quitting_) {
+            return; // the file stays as it is; nothing was renamed
+        }
         finishNaming(file, result);
         drainNext();
     });

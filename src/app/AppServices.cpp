@@ -12,12 +12,19 @@ AppServices AppServices::forApplication() {
     auto notifier = std::make_shared<Notifier>();
     services.runningAsApplication = notifier->canPost();
     services.startUpdater = true;
+    services.applyLoginDefault = true;
     services.postNamedNotification = [notifier](const QStringList& names) {
         notifier->named(names);
     };
     services.requestNotificationPermission = [notifier] { notifier->requestPermission(); };
     services.reveal = [](const std::filesystem::path& file) { FileManager::reveal(file); };
     services.executablePath = QCoreApplication::applicationFilePath();
+    return services;
+}
+
+AppServices AppServices::forWatchMode() {
+    AppServices services = forApplication();
+    services.applyLoginDefault = false;
     return services;
 }
 

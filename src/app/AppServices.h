@@ -36,6 +36,9 @@ struct AppServices {
 
     // Running as the desktop application (not a command-line mode) with a session bus.
     bool runningAsApplication = false;
+    // The first start from an installed location switches open-at-login on. Only the
+    // windowed application does: the login item starts it, not the headless mode.
+    bool applyLoginDefault = false;
     bool startUpdater = false;
     std::function<void(const QStringList& names)> postNamedNotification;
     std::function<void()> requestNotificationPermission;
@@ -49,6 +52,9 @@ struct AppServices {
 
     // The real services of the running application; callers fill what only views know.
     static AppServices forApplication();
+    // The same for `--watch`, which runs under its own service manager and leaves the login
+    // item alone.
+    static AppServices forWatchMode();
 };
 
 } // namespace app

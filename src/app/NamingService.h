@@ -5,12 +5,13 @@
 
 #include <filesystem>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 namespace app {
 
-// The namer as the model sees it. `suggestName` and `warmUp` run on worker threads and must
-// not touch shared state; `engine` is asked on the main thread once at start.
+// The namer as the model sees it. `engine`, `suggestName` and `warmUp` may wait on the
+// network, so they run on worker threads and must not touch shared state.
 class NamingService {
 public:
     virtual ~NamingService() = default;
@@ -19,12 +20,16 @@ public:
     suggestName(const std::filesystem::path& file,
                 const std::vector<engine::Correction>& corrections) const = 0;
     virtual void warmUp() const = 0;
+    // The owner is going away: calls waiting for the model return at once and every later
+    // call gives nothing. Any thread.
+    virtual void cancel() {}
 };
 
 // The real engine with the model settings of the moment it was made.
 class EngineNamingService final : public NamingService {
 public:
-    explicit EngineNamingService(engine::ModelConfig config) : namer_(std::move(config)) {}
+    explicit EngineNamingService(engine::ModelConfig config)
+        : namer_(std::move(config), stop_.get_token()) {}
 
     engine::Namer::Engine engine() const override { return namer_.engine(); }
     std::optional<engine::Namer::Result>
@@ -33,8 +38,10 @@ public:
         return namer_.suggestName(file, corrections);
     }
     void warmUp() const override { namer_.warmUp(); }
+    void cancel() override { stop_.request_stop(); }
 
 private:
+    std::stop_source stop_;
     engine::Namer namer_;
 };
 

@@ -47,7 +47,7 @@ int WatchMode::run(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Quillmark"));
     quitOnSignals(application);
 
-    AppServices services = AppServices::forApplication();
+    AppServices services = AppServices::forWatchMode();
     AppModel model(std::move(services));
     std::cerr << "quillmark: watching " << model.screenshotFolder().string() << std::endl;
 

@@ -49,18 +49,21 @@ std::string NamingModes::engineLabel(const Namer::Engine& engine) {
 }
 
 int NamingModes::suggest(const std::vector<std::string>& files, const Namer& namer,
-                         std::ostream& out) {
+                         std::ostream& out, ReadAhead::Reader read) {
     const Namer::Engine engine = namer.engine();
     out << "engine: " << engineLabel(engine) << std::endl;
     std::vector<std::filesystem::path> paths;
     for (const auto& file : files) {
         paths.push_back(OperandPath::absolute(file));
     }
-    ReadAhead readings(paths, readWorkers, readWindow, readerFor(engine));
+    ReadAhead readings(paths, readWorkers, readWindow, read ? std::move(read) : readerFor(engine));
     for (std::size_t i = 0; i < paths.size(); ++i) {
+        auto taken = readings.take(i);
+        // The reading may have finished long ago; its own duration counts, the wait does not.
         const auto start = std::chrono::steady_clock::now();
-        const auto result = namer.suggestName(readings.take(i), {});
-        const std::string elapsed = seconds(std::chrono::steady_clock::now() - start);
+        const auto result = namer.suggestName(taken.reading, {});
+        const std::string elapsed =
+            seconds(taken.readTime + (std::chrono::steady_clock::now() - start));
         out << paths[i].filename().string();
         if (result) {
             out << " -> " << styled(*result) << " [" << Namer::rawValue(result->source) << ", "
@@ -82,7 +85,7 @@ int NamingModes::tidy(const std::string& folder, const Namer& namer, std::ostrea
     for (std::size_t i = 0; i < listing.files.size(); ++i) {
         const auto& file = listing.files[i];
         const std::string oldName = file.filename().string();
-        const auto result = namer.suggestName(readings.take(i), {});
+        const auto result = namer.suggestName(readings.take(i).reading, {});
         if (!result) {
             out << oldName << " -> skipped" << std::endl;
             continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReadAhead.h"
 #include "naming/Namer.h"
 
 #include <ostream>
@@ -16,9 +17,10 @@ public:
     static constexpr std::size_t readWindow = 2;
 
     static std::string engineLabel(const engine::Namer::Engine& engine);
-    // Always 0: every file gets a line, unreadable ones "(no name)".
+    // Always 0: every file gets a line, unreadable ones "(no name)". Without `read`, files are
+    // read by the text reader, only as far as the engine needs.
     static int suggest(const std::vector<std::string>& files, const engine::Namer& namer,
-                       std::ostream& out);
+                       std::ostream& out, ReadAhead::Reader read = {});
     // 1 when the folder cannot be listed or a rename failed, else 0.
     static int tidy(const std::string& folder, const engine::Namer& namer, std::ostream& out);
 };

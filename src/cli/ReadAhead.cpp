@@ -40,24 +40,26 @@ void ReadAhead::work() {
             }
             index = nextToRead_++;
         }
-        auto reading = reader_(files_[index]);
+        const auto start = std::chrono::steady_clock::now();
+        Taken taken{reader_(files_[index]), {}};
+        taken.readTime = std::chrono::steady_clock::now() - start;
         {
             std::lock_guard lock(mutex_);
-            done_[index] = std::move(reading);
+            done_[index] = std::move(taken);
         }
         changed_.notify_all();
     }
 }
 
-engine::TextReader::Reading ReadAhead::take(std::size_t index) {
+ReadAhead::Taken ReadAhead::take(std::size_t index) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return done_[index].has_value(); });
-    engine::TextReader::Reading reading = std::move(*done_[index]);
+    Taken taken = std::move(*done_[index]);
     done_[index].reset();
     consumed_ = index + 1;
     lock.unlock();
     changed_.notify_all();
-    return reading;
+    return taken;
 }
 
 } // namespace cli

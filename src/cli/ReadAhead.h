@@ -2,6 +2,7 @@
 
 #include "reading/TextReader.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <filesystem>
@@ -27,8 +28,14 @@ public:
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
+    struct Taken {
+        engine::TextReader::Reading reading;
+        // How long the reading itself took, however long ago it finished.
+        std::chrono::steady_clock::duration readTime{};
+    };
+
     // Blocks until file `index` is read; each index is taken once, in ascending order.
-    engine::TextReader::Reading take(std::size_t index);
+    Taken take(std::size_t index);
 
 private:
     void work();
@@ -36,7 +43,7 @@ private:
     std::vector<std::filesystem::path> files_;
     std::size_t window_;
     Reader reader_;
-    std::vector<std::optional<engine::TextReader::Reading>> done_;
+    std::vector<std::optional<Taken>> done_;
     std::size_t nextToRead_ = 0;
     std::size_t consumed_ = 0;
     bool stopping_ = false;

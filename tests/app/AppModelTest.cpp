@@ -326,6 +326,52 @@ TEST_F(AppModelTest, correctionRenamesAndIsLearned) {
     EXPECT_EQ(namer->lastCorrections().size(), 1u);
 }
 
+TEST_F(AppModelTest, correctionsThatWouldHideTheFileAreRefused) {
+    namer->names["IMG_1.png"] = "beach";
+    touch(screenshots / "IMG_1.png");
+    auto model = makeModel();
+    model->enqueue({screenshots / "IMG_1.png"});
+    ASSERT_TRUE(waitIdle(*model));
+    for (const QString typed : {QString(".hidden"), QString("  ..."), QString(". beach")}) {
+        model->setMessage(std::nullopt);
+        model->correct(model->history().front(), typed);
+        EXPECT_EQ(model->message(),
+                  QString("\u201C%1\u201D isn\u2019t a valid name: a name can\u2019t start "
+                          "with a dot.")
+                      .arg(typed.trimmed()));
+    }
+    EXPECT_EQ(model->history().front().currentName, "Beach.png");
+    EXPECT_TRUE(fs::exists(screenshots / "Beach.png"));
+    EXPECT_TRUE(model->corrections().empty());
+}
+
+// A folder named in Latin-1 cannot be written to the history file; the other renames still
+// are, and the user hears about it once.
+TEST_F(AppModelTest, aRecordThatCannotBeSavedIsReportedOnceAndSpoilsNoOtherSave) {
+    const fs::path latin1 = root / "Bilder-\xE4";
+    fs::create_directories(latin1);
+    namer->names["IMG_1.png"] = "beach";
+    namer->names["IMG_2.png"] = "sunset";
+    namer->names["IMG_3.png"] = "harbour";
+    touch(screenshots / "IMG_1.png");
+    touch(latin1 / "IMG_2.png");
+    touch(screenshots / "IMG_3.png");
+    auto model = makeModel();
+    model->enqueue({screenshots / "IMG_1.png", latin1 / "IMG_2.png"});
+    ASSERT_TRUE(waitIdle(*model));
+    EXPECT_EQ(model->message(), QString("\u201CSunset\u201D can\u2019t be saved in the history: "
+                                        "its folder or file name isn\u2019t valid UTF-8."));
+    model->setMessage(std::nullopt);
+    model->enqueue({screenshots / "IMG_3.png"});
+    ASSERT_TRUE(waitIdle(*model));
+    EXPECT_EQ(model->message(), std::nullopt);
+    EXPECT_EQ(model->history().size(), 3u);
+    const auto stored = storedHistory();
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].currentName, "Harbour.png");
+    EXPECT_EQ(stored[1].currentName, "Beach.png");
+}
+
 TEST_F(AppModelTest, dropMessages) {
     auto model = makeModel();
     const auto folder = root / "drop";

@@ -5,11 +5,13 @@
 #include "app/WatchProcess.h"
 #include "files/HistoryStore.h"
 #include "reading/VipsRuntime.h"
+#include "support/ScriptedModelServer.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
+using testsupport::ScriptedModelServer;
 using watch_process::WatchProcess;
 namespace fs = std::filesystem;
 
@@ -91,3 +93,42 @@ TEST_F(WatchModeTest, missingHomeFolderIsReportedAndInterruptStops) {
 }
 
 } // namespace
+
+TEST_F(WatchModeTest, termEndsAtOnceWhileTheModelIsStillAnswering) {
+    const fs::path home = root / "home";
+    const fs::path screenshots = home / "Pictures" / "Screenshots";
+    fs::create_directories(screenshots);
+    fs::create_directories(root / "staging");
+    ScriptedModelServer server(ScriptedModelServer::Protocol::ollama, {{"llava:latest", true}});
+    server.setDefaultReply(ScriptedModelServer::Reply::answer("Too Late").after(30s));
+    WatchProcess watch(watch_process::isolatedEnvironment(home, home / ".config", std::nullopt,
+                                                          server.endpoint()));
+    ASSERT_EQ(watch.errorLine(5s), "quillmark: watching " + screenshots.string());
+
+    const std::string original = "Screenshot From 2026-03-14 09-41-22.png";
+    ASSERT_TRUE(saveTextScreenshot(root / "staging" / "shot.png"));
+    fs::rename(root / "staging" / "shot.png", screenshots / original);
+    // The warm-up asks with no context; the naming sends the screenshot's text.
+    const auto namingAsked = [&] {
+        for (const auto& chat : server.chatRequests()) {
+            const auto& messages = chat.json["messages"];
+            if (messages.size() == 2 && messages[1]["content"] != "Name this screenshot.") {
+                return true;
+            }
+        }
+        return false;
+    };
+    const auto waitUntil = std::chrono::steady_clock::now() + 20s;
+    while (!namingAsked() && std::chrono::steady_clock::now() < waitUntil) {
+        watch.outputLine(20ms);
+    }
+    ASSERT_TRUE(namingAsked());
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(watch.stop(SIGTERM, 3s), 0);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, 1s) << std::chrono::duration_cast<std::chrono::milliseconds>(took).count()
+                        << " ms";
+    EXPECT_TRUE(fs::exists(screenshots / original));
+    EXPECT_TRUE(engine::HistoryStore("Quillmark", home / ".local" / "share").load().empty());
+}

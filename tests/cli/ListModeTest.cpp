@@ -76,8 +76,23 @@ TEST(ListMode, resolvesRelativeFoldersAgainstTheWorkingFolder) {
     WorkingFolder inside(folder.path());
     const auto base = std::filesystem::current_path();
     EXPECT_EQ(OperandPath::absolute("shots/"), base / "shots");
-    EXPECT_EQ(OperandPath::absolute("./shots/../shots"), base / "shots");
-    EXPECT_EQ(OperandPath::absolute("."), base);
+    EXPECT_EQ(OperandPath::absolute("/"), "/");
     EXPECT_EQ(list("shots").text,
               "1 to rename in " + (base / "shots").string() + "\n  IMG_0001.png\n");
+}
+
+// With link -> ../real/inner, "link/.." is real, as for every other program.
+TEST(ListMode, leavesDotDotToTheFileSystem) {
+    ScratchFolder folder;
+    folder.file("real/inner/notes.txt");
+    folder.file("real/IMG_0001.png");
+    folder.file("work/IMG_0002.png");
+    std::filesystem::create_directory_symlink("../real/inner", folder.path() / "work" / "link");
+    WorkingFolder inside(folder.path() / "work");
+    const auto real = std::filesystem::canonical(folder.path() / "real");
+    EXPECT_EQ(list("link/..").text, "1 to rename in " + real.string() + "\n  IMG_0001.png\n");
+    EXPECT_EQ(list("link/../").text, "1 to rename in " + real.string() + "\n  IMG_0001.png\n");
+    EXPECT_EQ(list("link/../missing").text,
+              "can't read " + (std::filesystem::current_path() / "link/../missing").string() +
+                  ": No such file or directory\n");
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 using cli::NamingModes;
 using engine::ModelConfig;
@@ -89,6 +90,32 @@ TEST(SuggestMode, modelNamesAreStyledAndLabelled) {
         << output.text;
 }
 
+// The second file is read while the model thinks about the first; its time must still count
+// that reading, not only the naming that follows it.
+TEST(SuggestMode, timesIncludeReadingDoneAhead) {
+    ScriptedModelServer server(ScriptedModelServer::Protocol::ollama, {{"llama3", false}});
+    server.queueReply(
+        ScriptedModelServer::Reply::answer("First").after(std::chrono::milliseconds(400)));
+    server.setDefaultReply(ScriptedModelServer::Reply::answer("Second"));
+    ModelConfig config;
+    config.endpoint = server.endpoint();
+    std::ostringstream out;
+    NamingModes::suggest({"IMG_1.png", "IMG_2.png"}, Namer(config), out,
+                         [](const std::filesystem::path&) {
+                             std::this_thread::sleep_for(std::chrono::milliseconds(150));
+                             engine::TextReader::Reading reading;
+                             reading.lines = {"Monthly Budget Review"};
+                             return reading;
+                         });
+    // The first file waits for its own reading; the second was read while the first was named.
+    EXPECT_TRUE(
+        std::regex_match(out.str(), std::regex("engine: Local model \\(text\\)\n"
+                                               "IMG_1\\.png -> First \\[text, \\d+\\.\\ds\\]\n"
+                                               "IMG_2\\.png -> Second \\[text, "
+                                               "(0\\.[1-9]|[1-9]\\d*\\.\\d)s\\]\n")))
+        << out.str();
+}
+
 TEST(TidyMode, renamesVagueImagesInNameOrderAndNumbersCollisions) {
     ScratchFolder folder;
     saveTextImage(folder.path() / "IMG_0001.png", "Quarterly Sales Dashboard");
@@ -107,6 +134,21 @@ TEST(TidyMode, renamesVagueImagesInNameOrderAndNumbersCollisions) {
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "image (2).png"));
     // Only the file without text is still vague.
     EXPECT_EQ(tidy(folder.path(), withoutModel()).text, "image (2).png -> skipped\n");
+}
+
+// With link -> ../real/inner, "link/.." is real: its images are renamed there, and the folder
+// holding the link is left alone.
+TEST(TidyMode, leavesDotDotToTheFileSystem) {
+    ScratchFolder folder;
+    std::filesystem::create_directories(folder.path() / "real" / "inner");
+    std::filesystem::create_directories(folder.path() / "work");
+    std::filesystem::create_directory_symlink("../real/inner", folder.path() / "work" / "link");
+    saveTextImage(folder.path() / "real" / "IMG_0001.png", "Quarterly Sales Dashboard");
+    saveTextImage(folder.path() / "work" / "IMG_0002.png", "Packing List");
+    const auto output = tidy(folder.path() / "work" / "link" / "..", withoutModel());
+    EXPECT_EQ(output.text, "IMG_0001.png -> Quarterly Sales Dashboard.png\n");
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "real" / "Quarterly Sales Dashboard.png"));
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "work" / "IMG_0002.png"));
 }
 
 TEST(TidyMode, failuresArePrintedAndMakeTheExitStatusOne) {
@@ -186,7 +228,7 @@ TEST(ReadAhead, handsOutReadingsInOrderAndStaysWithinItsWindow) {
         return reading;
     });
     for (std::size_t i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(readings.take(i).lines, std::vector<std::string>{files[i].string()});
+        EXPECT_EQ(readings.take(i).reading.lines, std::vector<std::string>{files[i].string()});
         ++taken;
     }
     EXPECT_EQ(started.load(), 12);

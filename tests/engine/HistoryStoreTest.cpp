@@ -70,6 +70,15 @@ std::string recordJson(std::string_view id, std::string_view source, std::string
            std::string(source) + R"(","date":")" + std::string(date) + R"(","undone":false})";
 }
 
+std::string recordNamed(std::string_view folderPath, std::string_view originalName,
+                        std::string_view currentName) {
+    return R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","folderPath":")" +
+           std::string(folderPath) + R"(","originalName":")" + std::string(originalName) +
+           R"(","currentName":")" + std::string(currentName) +
+           R"(","suggestedName":"Receipt","source":"text","date":"2026-01-05T10:11:12Z",)"
+           R"("undone":false})";
+}
+
 const std::string validId = "E621E1F8-C36C-495A-93FC-0C247A3E6E5F";
 
 class HistoryStoreTest : public ::testing::Test {
@@ -186,6 +195,14 @@ TEST_F(HistoryStoreTest, anyInvalidRecordLoadsEmpty) {
         record.replace(record.find("\"" + key + "\""), 1, "\"x"); // renames the key
         documents.push_back("[" + record + "]");
     }
+    // Names that would lead out of the folder, or onto the folder itself.
+    for (const std::string& name : {"", ".", "..", "sub/b.png", "../x.png", "a\\u0000b.png"}) {
+        documents.push_back("[" + good + "," + recordNamed("/home/me", name, "Receipt.png") + "]");
+        documents.push_back("[" + good + "," + recordNamed("/home/me", "IMG_1.png", name) + "]");
+    }
+    for (const std::string& folderPath : {"", "home/me", "./me", "/home\\u0000/me"}) {
+        documents.push_back("[" + recordNamed(folderPath, "IMG_1.png", "Receipt.png") + "]");
+    }
     documents.push_back("[" + good);                     // truncated
     documents.push_back("{\"records\":[" + good + "]}"); // not an array
     documents.push_back("[" + good + "]\xFF");           // trailing garbage
@@ -214,14 +231,18 @@ TEST_F(HistoryStoreTest, acceptsEscapedSlashesKeyOrderAndLowerCaseIds) {
                             "Receipt", Namer::Source::text, at(jan5()), true}));
 }
 
-TEST_F(HistoryStoreTest, unencodableHistoryLeavesFileAlone) {
-    newStore().save(makeRecords(1));
-    std::string before = readText(historyFile());
+// A folder named in Latin-1 cannot go into JSON; that one record must not stop every save.
+TEST_F(HistoryStoreTest, aRecordThatCannotBeEncodedIsLeftOutOfTheFileOnly) {
+    std::vector<RenameRecord> records = makeRecords(3);
+    records[1].folderPath = "/home/me/Bilder-\xE4";
+    HistoryStore store = newStore();
+    EXPECT_EQ(store.save(records), std::vector<std::string>{records[1].id});
+    EXPECT_EQ(newStore().load(), (std::vector<RenameRecord>{records[0], records[2]}));
 
-    std::vector<RenameRecord> records = makeRecords(2);
-    records[1].currentName = "bad\xFF.png";
-    newStore().save(records);
-    EXPECT_EQ(readText(historyFile()), before);
+    records.insert(records.begin(), makeRecord(7, "later"));
+    records[3].currentName = "bad\xFF.png";
+    EXPECT_EQ(store.save(records), (std::vector<std::string>{records[2].id, records[3].id}));
+    EXPECT_EQ(newStore().load(), (std::vector<RenameRecord>{records[0], records[1]}));
 }
 
 TEST_F(HistoryStoreTest, loadCorruptFile_keepsBackup) {

@@ -4,9 +4,17 @@
 #include "model/Base64.h"
 #include "model/ImageEncoder.h"
 
+#include <arpa/inet.h>
+#include <atomic>
 #include <chrono>
+#include <future>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <nlohmann/json.hpp>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 #include <vips/vips.h>
 
 using namespace engine;
@@ -15,8 +23,82 @@ using json = nlohmann::json;
 using Kind = ModelClient::Status::Kind;
 using Protocol = ModelClient::Protocol;
 using Reply = ScriptedModelServer::Reply;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
 namespace {
+
+// A server that accepts every connection and answers with a status line and headers that
+// never end, one byte every 20 ms, until `patience` has passed on that connection.
+class TricklingServer {
+public:
+    explicit TricklingServer(std::chrono::milliseconds patience) : patience_(patience) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listener_, 8);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~TricklingServer() {
+        stopped_ = true;
+        thread_.join();
+        ::close(listener_);
+    }
+
+    std::string endpoint() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    int connections() const { return connections_; }
+
+private:
+    void serve() {
+        while (!stopped_) {
+            pollfd waiting{listener_, POLLIN, 0};
+            if (::poll(&waiting, 1, 20) <= 0) {
+                continue;
+            }
+            const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connection < 0) {
+                continue;
+            }
+            ++connections_;
+            trickle(connection);
+            ::close(connection);
+        }
+    }
+    void trickle(int connection) {
+        const std::string head = "HTTP/1.1 200 OK\r\nX-Slow: ";
+        ::send(connection, head.data(), head.size(), MSG_NOSIGNAL);
+        const auto end = Clock::now() + patience_;
+        while (!stopped_ && Clock::now() < end) {
+            std::this_thread::sleep_for(20ms);
+            if (::send(connection, "a", 1, MSG_NOSIGNAL) != 1) {
+                return; // the client gave up
+            }
+        }
+    }
+
+    std::chrono::milliseconds patience_;
+    int listener_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stopped_{false};
+    std::atomic<int> connections_{0};
+    std::thread thread_;
+};
+
+template <typename Predicate> bool waitFor(Predicate done, std::chrono::milliseconds timeout) {
+    const auto end = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() >= end) {
+            return false;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
 
 ModelClient clientFor(const std::string& endpoint, const std::string& model = {},
                       ModelClient::Timeouts timeouts = ModelClient::Timeouts()) {
@@ -382,4 +464,97 @@ TEST(ModelClientPrewarm, ollamaLoadsTheModelOthersAreLeftAlone) {
     ModelClient other = clientFor(llama.endpoint());
     other.prewarm(other.status());
     EXPECT_TRUE(llama.chatRequests().empty());
+}
+
+TEST(ModelClientAsk, leadingThinkingIsNotPartOfTheAnswer) {
+    for (auto protocol :
+         {ScriptedModelServer::Protocol::ollama, ScriptedModelServer::Protocol::openAI}) {
+        ScriptedModelServer server(protocol, {{"qwen3", false}});
+        ModelClient client = clientFor(server.endpoint());
+        auto status = client.status();
+        ASSERT_EQ(kindName(status.kind), "ready");
+        const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+            {"<think>\nThe screen shows a booking.\n</think>\n\nFlight to Lisbon Booking",
+             "Flight to Lisbon Booking"},
+            {"  <think></think>Dentist Reminder", "Dentist Reminder"},
+            {"<think>a</think><think>b</think> Tax Return", "Tax Return"},
+            // The opening tag may come from the server's chat template.
+            {"The user wants a name.\n</think>\nGitHub Pull Request", "GitHub Pull Request"},
+            {"<think>The user wants a name for this screenshot. It shows", std::nullopt},
+            {"<think>Only thinking</think>\n", std::nullopt},
+            {"Sunset <think> over Lisbon", "Sunset <think> over Lisbon"},
+        };
+        for (const auto& [reply, expected] : cases) {
+            server.queueReply(Reply::answer(reply));
+            EXPECT_EQ(client.askWithText(status, "i", "p"), expected) << reply;
+        }
+    }
+}
+
+TEST(ModelClientAsk, ollamaThinkingModelsAreAskedNotToThink) {
+    ScriptedModelServer server(ScriptedModelServer::Protocol::ollama,
+                               {{"qwen3-vl:8b", true, true, true}, {"llava:latest", true}});
+    for (const std::string& configured : {std::string(), std::string("qwen3-vl:8b")}) {
+        ModelClient client = clientFor(server.endpoint(), configured);
+        auto status = client.status();
+        ASSERT_EQ(status.model, "qwen3-vl:8b");
+        client.askWithText(status, "i", "p");
+        client.askWithImage(status, "i", {"p"}, smallImage());
+    }
+    auto chats = server.chatRequests();
+    ASSERT_EQ(chats.size(), 4u);
+    for (const auto& chat : chats) {
+        EXPECT_EQ(chat.json["think"], false) << chat.body.substr(0, 80);
+    }
+
+    // Models that cannot think are sent no such option: some servers refuse it.
+    ModelClient plain = clientFor(server.endpoint(), "llava:latest");
+    plain.askWithText(plain.status(), "i", "p");
+    EXPECT_FALSE(server.chatRequests().back().json.contains("think"));
+}
+
+TEST(ModelClientDeadline, serverTricklingHeadersCannotHoldAnyRequest) {
+    TricklingServer server(1500ms);
+    ModelClient::Timeouts timeouts;
+    timeouts.statusReply = 300ms;
+    timeouts.answer = 300ms;
+    ModelClient client = clientFor(server.endpoint(), {}, timeouts);
+
+    // The whole check, every request it makes included, ends within its own timeout.
+    auto start = Clock::now();
+    EXPECT_EQ(kindName(client.status().kind), "unavailable");
+    EXPECT_LT(Clock::now() - start, 600ms);
+
+    start = Clock::now();
+    EXPECT_FALSE(client.askWithText(readyAs(Protocol::ollama, "m", false), "i", "p"));
+    EXPECT_LT(Clock::now() - start, 600ms);
+    start = Clock::now();
+    client.prewarm(readyAs(Protocol::ollama, "m", false));
+    EXPECT_LT(Clock::now() - start, 600ms);
+}
+
+TEST(ModelClientDeadline, stopAbandonsTheRequestInFlightAndRefusesLaterOnes) {
+    ScriptedModelServer server(ScriptedModelServer::Protocol::ollama, {{"llava:latest", true}});
+    server.setDefaultReply(Reply::answer("Too Late").after(30s));
+    std::stop_source stop;
+    ModelConfig config;
+    config.endpoint = server.endpoint();
+    ModelClient client(config, ModelClient::Timeouts(), stop.get_token());
+    const auto status = client.status();
+    ASSERT_EQ(kindName(status.kind), "ready");
+
+    auto answer = std::async(std::launch::async,
+                             [&] { return client.askWithImage(status, "i", {"p"}, smallImage()); });
+    ASSERT_TRUE(waitFor([&] { return server.chatRequests().size() == 1; }, 2s));
+    const auto start = Clock::now();
+    stop.request_stop();
+    ASSERT_EQ(answer.wait_for(500ms), std::future_status::ready);
+    EXPECT_FALSE(answer.get());
+    EXPECT_LT(Clock::now() - start, 500ms);
+
+    const auto before = server.requests().size();
+    EXPECT_FALSE(client.askWithText(status, "i", "p"));
+    client.prewarm(status);
+    EXPECT_NE(kindName(client.status().kind), "ready");
+    EXPECT_EQ(server.requests().size(), before);
 }

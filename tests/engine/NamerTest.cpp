@@ -1,7 +1,10 @@
 #include "naming/Namer.h"
 #include "support/ScriptedModelServer.h"
 
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
+#include <thread>
 
 using engine::ModelConfig;
 using engine::Namer;
@@ -9,6 +12,7 @@ using engine::TextReader;
 using testsupport::ScriptedModelServer;
 using Protocol = ScriptedModelServer::Protocol;
 using Reply = ScriptedModelServer::Reply;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -115,6 +119,17 @@ TEST(Namer, rejectedAnswersFallThroughToTheHeuristic) {
     EXPECT_EQ(chats(server).size(), 2u);
 }
 
+TEST(Namer, answersThatWouldHideTheFileCountAsNoAnswer) {
+    ScriptedModelServer server(Protocol::ollama, {{"llava:latest", true}});
+    server.queueReply(Reply::answer("-_.hidden_-"));
+    server.queueReply(Reply::answer("Dentist Reminder"));
+    EXPECT_EQ(Namer(configFor(server)).suggestName(screenshotReading(), {}),
+              (Namer::Result{"Dentist Reminder", Namer::Source::text}));
+    server.setDefaultReply(Reply::answer("-_..._-"));
+    EXPECT_EQ(Namer(configFor(server)).suggestName(screenshotReading(), {}),
+              (Namer::Result{"Flight to Lisbon Booking", Namer::Source::heuristic}));
+}
+
 TEST(Namer, withoutAServerOnlyTheHeuristicRuns) {
     const Namer namer(nobodyListening());
     const auto result = namer.suggestName(screenshotReading(), {});
@@ -168,4 +183,33 @@ TEST(Namer, warmUpLoadsTheModelAndAsksOnceWithAWhiteSquare) {
     Namer(configFor(text)).warmUp();
     EXPECT_EQ(chats(text).size(), 0u);
     Namer(nobodyListening()).warmUp(); // returns at once, asks nothing
+}
+
+TEST(Namer, reasoningIsNeverTheName) {
+    ScriptedModelServer server(Protocol::ollama, {{"qwen3-vl:8b", true, true, true}});
+    server.queueReply(Reply::answer("<think>The user wants a short name. The screenshot shows"));
+    server.queueReply(
+        Reply::answer("<think>\nA booking page.\n</think>\n\nFlight to Lisbon Booking"));
+    const auto result = Namer(configFor(server)).suggestName(screenshotReading(), {});
+    ASSERT_TRUE(result);
+    EXPECT_EQ(*result, (Namer::Result{"Flight to Lisbon Booking", Namer::Source::text}));
+}
+
+TEST(Namer, stoppedNamerAbandonsTheModelAndGivesNothing) {
+    ScriptedModelServer server(Protocol::ollama, {{"llava:latest", true}});
+    server.setDefaultReply(Reply::answer("Too Late").after(30s));
+    std::stop_source stop;
+    const Namer namer(configFor(server), stop.get_token());
+    auto result =
+        std::async(std::launch::async, [&] { return namer.suggestName(screenshotReading(), {}); });
+    for (int i = 0; i < 400 && chats(server).empty(); ++i) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_EQ(chats(server).size(), 1u);
+    stop.request_stop();
+    ASSERT_EQ(result.wait_for(500ms), std::future_status::ready);
+    // Neither a text attempt nor the heuristic's name: the caller is going away.
+    EXPECT_FALSE(result.get());
+    EXPECT_EQ(chats(server).size(), 1u);
+    EXPECT_FALSE(namer.suggestName(screenshotReading(), {}));
 }

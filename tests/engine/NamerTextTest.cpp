@@ -165,6 +165,17 @@ TEST(NamerClean, rejectsWhatIsTooShort) {
     EXPECT_THAT(Namer::clean("Go"), Optional(std::string("Go")));
 }
 
+// Styling drops spaces, dashes and underscores, so what follows them must not be a dot: the
+// file would be hidden, or named only with dots.
+TEST(NamerClean, rejectsWhatWouldMakeAHiddenFile) {
+    EXPECT_EQ(Namer::clean("-_.hidden_-"), std::nullopt);
+    EXPECT_EQ(Namer::clean("-_..._-"), std::nullopt);
+    EXPECT_EQ(Namer::clean("-_ .env file"), std::nullopt);
+    EXPECT_THAT(Namer::clean("- .env file"), Optional(std::string("env file")));
+    EXPECT_THAT(Namer::clean("x_.hidden"), Optional(std::string("x_.hidden")));
+    EXPECT_EQ(Namer::heuristicName({"-_.config settings page"}), std::nullopt);
+}
+
 TEST(NamerHeuristic, picksTheMostNameLikeLine) {
     // The time and the address are rejected; Inbox scores 5, the booking 31.
     EXPECT_THAT(Namer::heuristicName(

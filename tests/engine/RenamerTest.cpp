@@ -203,3 +203,48 @@ TEST_F(RenamerTest, bothMovesMoveTheFile) {
     EXPECT_EQ(Renamer::moveNoReplace(folder / "a.png", folder / "d.png"),
               std::errc::no_such_file_or_directory);
 }
+
+// A record with an empty or dotted name must not reach the folder that holds the file.
+TEST_F(RenamerTest, aSourceThatIsNotAFileNameIsRefused) {
+    fs::create_directories(folder / "box" / "shots");
+    write("box/shots/IMG_1.png", "a");
+    for (const fs::path& source : {folder / "box" / "shots" / "", folder / "box" / "shots" / ".",
+                                   folder / "box" / "shots" / ".."}) {
+        SCOPED_TRACE(source.string());
+        const auto renamed = Renamer::rename(source, "Renamed folder");
+        ASSERT_FALSE(renamed.ok());
+        EXPECT_EQ(renamed.error().error, std::errc::invalid_argument);
+        const auto restored = Renamer::restore(source, "Renamed folder.png");
+        ASSERT_FALSE(restored.ok());
+        EXPECT_EQ(restored.error().error, std::errc::invalid_argument);
+    }
+    EXPECT_EQ(names(), (std::set<std::string>{"box"}));
+    EXPECT_TRUE(fs::exists(folder / "box" / "shots" / "IMG_1.png"));
+}
+
+// "link/.." is the folder above the link's target, as the kernel resolves it, not the folder
+// that holds the link.
+TEST_F(RenamerTest, filesStayInTheFolderTheyReallyAreIn) {
+    fs::create_directories(folder / "real" / "inner");
+    fs::create_directory(folder / "work");
+    fs::create_directory_symlink("../real/inner", folder / "work" / "link");
+    write("real/IMG_1.png", "one");
+    write("real/IMG_2.png", "two");
+    write("real/Beach.png", "taken");
+    const fs::path viaLink = folder / "work" / "link" / "..";
+
+    const auto renamed = Renamer::rename(viaLink / "IMG_1.png", "Beach");
+    ASSERT_TRUE(renamed.ok()) << renamed.error().description();
+    EXPECT_EQ(renamed.path().filename(), "Beach 2.png");
+    EXPECT_EQ(read("real/Beach 2.png"), "one");
+
+    const auto restored = Renamer::restore(viaLink / "IMG_2.png", "Old.png");
+    ASSERT_TRUE(restored.ok()) << restored.error().description();
+    EXPECT_EQ(read("real/Old.png"), "two");
+
+    std::set<std::string> work;
+    for (const auto& entry : fs::directory_iterator(folder / "work")) {
+        work.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(work, (std::set<std::string>{"link"}));
+}

@@ -45,10 +45,9 @@ void sendJson(httplib::Response& response, int status, const json& body) {
     response.set_content(body.dump(), "application/json");
 }
 
-// Writes a scripted reply; `success` is the body of a good answer.
+// Writes a scripted reply; `success` is the body of a good answer. The delay is already over.
 void sendReply(httplib::Response& response, ScriptedModelServer::Protocol protocol,
                const Reply& reply, const json& success) {
-    std::this_thread::sleep_for(reply.delay);
     switch (reply.kind) {
     case Reply::Kind::answer:
         sendJson(response, 200, success);
@@ -138,6 +137,11 @@ ScriptedModelServer::ScriptedModelServer(Protocol protocol, std::vector<Model> m
 }
 
 ScriptedModelServer::~ScriptedModelServer() {
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+    }
+    stopping_.notify_all();
     server_->stop();
     thread_.join();
 }
@@ -192,6 +196,11 @@ std::vector<ScriptedModelServer::Request> ScriptedModelServer::chatRequests() co
     return all;
 }
 
+void ScriptedModelServer::wait(std::chrono::milliseconds delay) {
+    std::unique_lock lock(mutex_);
+    stopping_.wait_for(lock, delay, [this] { return stopped_; });
+}
+
 Reply ScriptedModelServer::nextChatReply() {
     std::lock_guard lock(mutex_);
     if (queued_.empty()) {
@@ -222,16 +231,19 @@ void ScriptedModelServer::route() {
     };
     // Listing and health answers that a test may override or mark as loading.
     auto overridden = [this](httplib::Response& response, bool honoursLoading) {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         if (honoursLoading && loading_) {
             sendJson(response, 503, errorObject(protocol_, "Loading model", 503));
             return true;
         }
-        if (listingReply_) {
-            sendReply(response, protocol_, *listingReply_, json::object());
-            return true;
+        if (!listingReply_) {
+            return false;
         }
-        return false;
+        const Reply listing = *listingReply_;
+        lock.unlock();
+        wait(listing.delay);
+        sendReply(response, protocol_, listing, json::object());
+        return true;
     };
     auto notFound = [record](const httplib::Request& request, httplib::Response& response) {
         record(request);
@@ -268,6 +280,9 @@ void ScriptedModelServer::route() {
             if (model->vision) {
                 capabilities.push_back("vision");
             }
+            if (model->thinking) {
+                capabilities.push_back("thinking");
+            }
             sendJson(response, 200, {{"capabilities", capabilities}, {"details", json::object()}});
         });
         server_->Post(
@@ -285,6 +300,7 @@ void ScriptedModelServer::route() {
                     return;
                 }
                 Reply reply = nextChatReply();
+                wait(reply.delay);
                 sendReply(response, protocol_, reply, answerObject(protocol_, name, reply.text));
             });
     } else if (protocol_ != Protocol::notAModelServer) {
@@ -305,6 +321,7 @@ void ScriptedModelServer::route() {
             json body = record(request);
             std::string name = body.is_object() ? body.value("model", "") : "";
             Reply reply = nextChatReply();
+            wait(reply.delay);
             sendReply(response, protocol_, reply, answerObject(protocol_, name, reply.text));
         });
     }

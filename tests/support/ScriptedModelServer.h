@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -33,6 +34,7 @@ public:
         std::string name;
         bool vision = false;
         bool completion = true; // false: an embedding-only model
+        bool thinking = false;  // Ollama lists the "thinking" capability
     };
 
     // One scripted answer to a chat request.
@@ -90,6 +92,8 @@ public:
 private:
     void route();
     Reply nextChatReply();
+    // Sleeps for a reply's delay, cut short when the server stops.
+    void wait(std::chrono::milliseconds delay);
 
     Protocol protocol_;
     std::unique_ptr<httplib::Server> server_;
@@ -97,6 +101,8 @@ private:
     int port_ = 0;
 
     mutable std::mutex mutex_;
+    std::condition_variable stopping_;
+    bool stopped_ = false;
     std::vector<Model> models_;
     std::deque<Reply> queued_;
     Reply defaultReply_ = Reply::answer("Scripted Name");

@@ -1,5 +1,7 @@
 #include "files/HistoryCodec.h"
 
+#include "files/Renamer.h"
+
 #include <nlohmann/json.hpp>
 
 #include <array>
@@ -82,6 +84,14 @@ std::optional<std::string> stringMember(const nlohmann::json& object, const char
     return value->get<std::string>();
 }
 
+// Undo and name again act on folderPath joined with these names: each must stay one file
+// inside one absolute folder.
+bool holdsOneFileEach(const std::string& folderPath, const std::string& originalName,
+                      const std::string& currentName) {
+    return folderPath.starts_with('/') && folderPath.find('\0') == std::string::npos &&
+           Renamer::isPlainFileName(originalName) && Renamer::isPlainFileName(currentName);
+}
+
 std::optional<RenameRecord> decodeRecord(const nlohmann::json& object) {
     if (!object.is_object()) {
         return std::nullopt;
@@ -101,7 +111,7 @@ std::optional<RenameRecord> decodeRecord(const nlohmann::json& object) {
     auto uuid = normalizedId(*id);
     auto source = sourceFromName(*sourceText);
     auto date = parseDate(*dateText);
-    if (!uuid || !source || !date) {
+    if (!uuid || !source || !date || !holdsOneFileEach(*folderPath, *originalName, *currentName)) {
         return std::nullopt;
     }
     return RenameRecord{std::move(*uuid),

@@ -87,20 +87,29 @@ std::vector<RenameRecord> HistoryStore::load() {
     return std::move(*records);
 }
 
-void HistoryStore::save(const std::vector<RenameRecord>& records) {
-    std::span<const RenameRecord> kept(records.data(), std::min(records.size(), limit));
+std::vector<std::string> HistoryStore::save(const std::vector<RenameRecord>& records) {
+    std::vector<RenameRecord> kept;
+    std::vector<std::string> leftOut;
+    for (std::size_t i = 0; i < std::min(records.size(), limit); ++i) {
+        if (HistoryCodec::encode(std::span(&records[i], 1))) {
+            kept.push_back(records[i]);
+        } else {
+            leftOut.push_back(records[i].id);
+        }
+    }
     auto json = HistoryCodec::encode(kept);
     if (!json) {
-        return;
+        return leftOut;
     }
     if (loadFailed_) {
         // Without its backup the failed file stays, rather than being lost.
         if (!keepFailedFile()) {
-            return;
+            return leftOut;
         }
         loadFailed_ = false;
     }
     AtomicFile::replace(fileURL_, *json);
+    return leftOut;
 }
 
 // Keeps the file that failed to load under a new name; true when nothing is left to keep.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,7 +29,9 @@ public:
     std::vector<RenameRecord> load();
     // Atomically replaces the file with the first `limit` records. Failures are silent.
     // A file that failed to load is first kept as history.json.corrupt-<UTC time>.
-    void save(const std::vector<RenameRecord>& records);
+    // A record that cannot be encoded (a name that is not UTF-8) is left out of the file so
+    // the others are still kept; the ids of the records left out are returned.
+    std::vector<std::string> save(const std::vector<RenameRecord>& records);
 
 private:
     bool keepFailedFile() const;

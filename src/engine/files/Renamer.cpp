@@ -35,12 +35,6 @@ bool samePath(const fs::path& a, const fs::path& b) {
     return standardized(a) == standardized(b);
 }
 
-// One component inside the folder: a name must never lead out of it or onto the folder itself.
-bool isPlainFileName(std::string_view name) {
-    return !name.empty() && name != "." && name != ".." &&
-           name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
-}
-
 std::string fileName(std::string_view base, std::string_view ext) {
     std::string name(base);
     if (!ext.empty()) {
@@ -57,7 +51,7 @@ std::string extensionOf(const std::string& lastComponent) {
 }
 
 RenameError missing(const fs::path& file) {
-    return {RenameError::Kind::missing, fs::path(standardized(file)).filename().string(), {}};
+    return {RenameError::Kind::missing, file.filename().string(), {}};
 }
 
 RenameError fileSystemError(std::error_code error) {
@@ -68,7 +62,21 @@ bool exclusiveRenameUnsupported(int error) {
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
+// Only a file named inside a folder may move: "shots/" or "shots/.." name the folder itself.
+bool isFileInFolder(const fs::path& file) {
+    return Renamer::isPlainFileName(file.filename().string());
+}
+
+RenameError invalidName() {
+    return fileSystemError(std::make_error_code(std::errc::invalid_argument));
+}
+
 } // namespace
+
+bool Renamer::isPlainFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
 
 std::string RenameError::description() const {
     switch (kind) {
@@ -94,16 +102,20 @@ fs::path Renamer::uniqueURL(const fs::path& folder, std::string_view base, std::
     return candidate;
 }
 
+// The target is spelled with the source's own folder text, so ".." after a link resolves the
+// same way for both and the file never changes folder.
 RenameResult Renamer::rename(const fs::path& file, std::string_view name) {
+    if (!isFileInFolder(file)) {
+        return invalidName();
+    }
     if (!nameIsHeld(file)) {
         return missing(file);
     }
-    const fs::path current(standardized(file));
-    const std::string ext = extensionOf(current.filename().string());
+    const std::string ext = extensionOf(file.filename().string());
     if (!isPlainFileName(name) || !isPlainFileName(fileName(name, ext))) {
-        return fileSystemError(std::make_error_code(std::errc::invalid_argument));
+        return invalidName();
     }
-    const fs::path target = uniqueURL(current.parent_path(), name, ext, file);
+    const fs::path target = uniqueURL(file.parent_path(), name, ext, file);
     if (samePath(target, file)) {
         return file;
     }
@@ -114,13 +126,16 @@ RenameResult Renamer::rename(const fs::path& file, std::string_view name) {
 }
 
 RenameResult Renamer::restore(const fs::path& file, std::string_view name) {
+    if (!isFileInFolder(file)) {
+        return invalidName();
+    }
     if (!nameIsHeld(file)) {
         return missing(file);
     }
     if (!isPlainFileName(name)) {
-        return fileSystemError(std::make_error_code(std::errc::invalid_argument));
+        return invalidName();
     }
-    const fs::path target = fs::path(standardized(file)).parent_path() / std::string(name);
+    const fs::path target = file.parent_path() / std::string(name);
     if (nameIsHeld(target)) {
         return RenameError{RenameError::Kind::nameTaken, std::string(name), {}};
     }

@@ -48,6 +48,9 @@ public:
     // Gives `file` exactly the full name `name`, or fails if it is taken.
     static RenameResult restore(const std::filesystem::path& file, std::string_view name);
 
+    // One component inside a folder: not empty, ".", "..", and without "/" or NUL.
+    static bool isPlainFileName(std::string_view name);
+
     // The no-overwrite move underneath both: fails with file_exists rather than replace `to`.
     static std::error_code moveNoReplace(const std::filesystem::path& from,
                                          const std::filesystem::path& to);

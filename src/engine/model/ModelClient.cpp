@@ -92,18 +92,25 @@ bool sameOllamaModel(const std::string& installed, const std::string& configured
 }
 
 ModelClient::Status readyStatus(ModelClient::Protocol protocol, std::string model,
-                                bool acceptsImages) {
+                                bool acceptsImages, bool thinks = false) {
     ModelClient::Status status;
     status.kind = Kind::ready;
     status.protocol = protocol;
     status.model = std::move(model);
     status.acceptsImages = acceptsImages;
+    status.thinks = thinks;
     return status;
+}
+
+ModelClient::Status ollamaReady(std::string model,
+                                const std::optional<std::vector<std::string>>& capabilities) {
+    return readyStatus(ModelClient::Protocol::ollama, std::move(model),
+                       capabilities && contains(*capabilities, "vision"),
+                       capabilities && contains(*capabilities, "thinking"));
 }
 
 ModelClient::Status ollamaStatus(const ModelHttp& http, const std::vector<std::string>& installed,
                                  const std::string& configured) {
-    using Protocol = ModelClient::Protocol;
     if (!configured.empty()) {
         auto found = std::find_if(installed.begin(), installed.end(), [&](const auto& name) {
             return sameOllamaModel(name, configured);
@@ -111,11 +118,9 @@ ModelClient::Status ollamaStatus(const ModelHttp& http, const std::vector<std::s
         if (found == installed.end()) {
             return statusOf(Kind::modelNotInstalled);
         }
-        auto capabilities = ollamaCapabilities(http, *found);
-        return readyStatus(Protocol::ollama, *found,
-                           capabilities && contains(*capabilities, "vision"));
+        return ollamaReady(*found, ollamaCapabilities(http, *found));
     }
-    std::optional<std::string> firstChatModel;
+    std::optional<ModelClient::Status> firstChatModel;
     for (const auto& name : installed) {
         auto capabilities = ollamaCapabilities(http, name);
         // Embedding-only models cannot answer; a server that does not say is trusted.
@@ -123,16 +128,16 @@ ModelClient::Status ollamaStatus(const ModelHttp& http, const std::vector<std::s
             continue;
         }
         if (capabilities && contains(*capabilities, "vision")) {
-            return readyStatus(Protocol::ollama, name, true);
+            return ollamaReady(name, capabilities);
         }
         if (!firstChatModel) {
-            firstChatModel = name;
+            firstChatModel = ollamaReady(name, capabilities);
         }
     }
     if (!firstChatModel) {
         return statusOf(Kind::noModels);
     }
-    return readyStatus(Protocol::ollama, *firstChatModel, false);
+    return *firstChatModel;
 }
 
 ModelClient::Status openAIStatus(const ModelHttp& http, const std::vector<std::string>& listed,
@@ -174,9 +179,14 @@ json systemMessage(const std::string& instructions) {
 
 json chatBody(const ModelClient::Status& status, json userMessage,
               const std::string& instructions) {
-    return {{"model", status.model},
-            {"messages", json::array({systemMessage(instructions), std::move(userMessage)})},
-            {"stream", false}};
+    json body = {{"model", status.model},
+                 {"messages", json::array({systemMessage(instructions), std::move(userMessage)})},
+                 {"stream", false}};
+    // Reasoning would take most of the time and end up in the name.
+    if (status.protocol == ModelClient::Protocol::ollama && status.thinks) {
+        body["think"] = false;
+    }
+    return body;
 }
 
 std::optional<std::string> answerText(ModelClient::Protocol protocol, const json& reply) {
@@ -202,8 +212,38 @@ const char* chatPath(ModelClient::Protocol protocol) {
 
 ModelClient::ModelClient(ModelConfig config) : ModelClient(std::move(config), Timeouts{}) {}
 
-ModelClient::ModelClient(ModelConfig config, Timeouts timeouts)
-    : config_(std::move(config)), timeouts_(timeouts) {}
+ModelClient::ModelClient(ModelConfig config, Timeouts timeouts, std::stop_token stop)
+    : config_(std::move(config)), timeouts_(timeouts), stop_(std::move(stop)) {}
+
+std::optional<std::string> ModelClient::withoutThinking(std::string_view answer) {
+    static constexpr std::string_view open = "<think>";
+    static constexpr std::string_view close = "</think>";
+    const auto skipSpace = [](std::string_view text) {
+        const auto start = text.find_first_not_of(" \t\r\n");
+        return start == std::string_view::npos ? std::string_view() : text.substr(start);
+    };
+    std::string_view rest = skipSpace(answer);
+    const auto firstClose = rest.find(close);
+    if (!rest.starts_with(open) && firstClose == std::string_view::npos) {
+        return std::string(answer);
+    }
+    // A closing tag with no opening one before it: the template opened the reasoning.
+    if (firstClose != std::string_view::npos &&
+        rest.substr(0, firstClose).find(open) == std::string_view::npos) {
+        rest = skipSpace(rest.substr(firstClose + close.size()));
+    }
+    while (rest.starts_with(open)) {
+        const auto end = rest.find(close);
+        if (end == std::string_view::npos) {
+            return std::nullopt; // cut off while still reasoning
+        }
+        rest = skipSpace(rest.substr(end + close.size()));
+    }
+    if (rest.empty()) {
+        return std::nullopt;
+    }
+    return std::string(rest);
+}
 
 bool ModelClient::isLoopbackEndpoint(const std::string& endpoint) {
     auto parsed = ModelEndpoint::parse(endpoint);
@@ -215,7 +255,7 @@ ModelClient::Status ModelClient::status() const {
     if (!endpoint) {
         return statusOf(Kind::unavailable);
     }
-    ModelHttp http(*endpoint, timeouts_.connect, timeouts_.statusReply, maxReplyBytes);
+    ModelHttp http(*endpoint, timeouts_.connect, timeouts_.statusReply, maxReplyBytes, stop_);
     auto tags = http.get("/api/tags");
     if (!tags.connected) {
         return statusOf(Kind::noServer);
@@ -223,10 +263,8 @@ ModelClient::Status ModelClient::status() const {
     if (auto installed = listedNames(tags, "models", "name")) {
         return ollamaStatus(http, *installed, config_.modelName);
     }
+    // Something answered, so a failure from here on is not a missing server.
     auto models = http.get("/v1/models");
-    if (!models.connected) {
-        return statusOf(Kind::noServer);
-    }
     if (auto listed = listedNames(models, "data", "id")) {
         return openAIStatus(http, *listed, config_.modelName);
     }
@@ -284,12 +322,13 @@ std::optional<std::string> ModelClient::ask(const Status& status, const std::str
     if (!endpoint) {
         return std::nullopt;
     }
-    ModelHttp http(*endpoint, timeouts_.connect, timeouts_.answer, maxReplyBytes);
+    ModelHttp http(*endpoint, timeouts_.connect, timeouts_.answer, maxReplyBytes, stop_);
     auto reply = jsonObject(http.postJson(chatPath(status.protocol), body));
-    if (!reply) {
+    auto text = reply ? answerText(status.protocol, *reply) : std::nullopt;
+    if (!text) {
         return std::nullopt;
     }
-    return answerText(status.protocol, *reply);
+    return withoutThinking(*text);
 }
 
 void ModelClient::prewarm(const Status& status) const {
@@ -302,7 +341,7 @@ void ModelClient::prewarm(const Status& status) const {
     }
     // No keep_alive: the server's own setting decides how long the model stays loaded.
     json body = {{"model", status.model}, {"messages", json::array()}, {"stream", false}};
-    ModelHttp http(*endpoint, timeouts_.connect, timeouts_.answer, maxReplyBytes);
+    ModelHttp http(*endpoint, timeouts_.connect, timeouts_.answer, maxReplyBytes, stop_);
     http.postJson("/api/chat", serialise(body));
 }
 

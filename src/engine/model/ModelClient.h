@@ -6,7 +6,9 @@
 #include <chrono>
 #include <cstddef>
 #include <optional>
+#include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace engine {
@@ -34,26 +36,29 @@ public:
         Protocol protocol = Protocol::ollama; // meaningful when ready
         std::string model;                    // the server's own name for it, when ready
         bool acceptsImages = false;
+        bool thinks = false; // reasons before answering unless told not to (Ollama)
     };
 
     // Limits of one call. The connect timeout keeps status() fast when nothing listens.
     struct Timeouts {
         std::chrono::milliseconds connect{400};
-        std::chrono::milliseconds statusReply{5'000}; // each request made by status()
+        std::chrono::milliseconds statusReply{5'000}; // all of status(), every request in it
         std::chrono::milliseconds answer{300'000};    // a whole answer, a safety cap only
     };
 
     static constexpr std::size_t maxReplyBytes = 1 << 20;
 
     explicit ModelClient(ModelConfig config);
-    ModelClient(ModelConfig config, Timeouts timeouts);
+    // Once `stop` is requested, requests in flight are abandoned and no new one is sent.
+    ModelClient(ModelConfig config, Timeouts timeouts, std::stop_token stop = {});
 
     // Asks the server afresh: which protocol answers (Ollama's /api/tags first, then
     // /v1/models), which model to use and whether it accepts images. No retries.
     Status status() const;
 
     // One request: the instructions as the system message, the prompt as the user message,
-    // no sampling options, not streamed. The raw answer text, or nothing on any failure.
+    // no sampling options, not streamed. The answer text without any leading reasoning, or
+    // nothing on any failure.
     std::optional<std::string> askWithText(const Status& status, const std::string& instructions,
                                            const std::string& prompt) const;
 
@@ -71,11 +76,16 @@ public:
     // text alone. Endpoints that fail this are refused unless remote models are allowed.
     static bool isLoopbackEndpoint(const std::string& endpoint);
 
+    // An answer without the reasoning that some models put first in "<think>" tags (the
+    // opening tag may be left to the chat template). Nothing when no answer follows it.
+    static std::optional<std::string> withoutThinking(std::string_view answer);
+
 private:
     std::optional<std::string> ask(const Status& status, const std::string& body) const;
 
     ModelConfig config_;
     Timeouts timeouts_;
+    std::stop_token stop_;
 };
 
 } // namespace engine

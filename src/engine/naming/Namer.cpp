@@ -41,7 +41,8 @@ RgbImage whiteSquare(int side) {
 std::optional<Namer::Result> nameReading(const ModelClient& client,
                                          const ModelClient::Status& status,
                                          const TextReader::Reading& reading,
-                                         const std::vector<Correction>& corrections) {
+                                         const std::vector<Correction>& corrections,
+                                         const std::stop_token& stop) {
     const std::string instructions = Namer::makeInstructions(corrections);
     const std::string context = Namer::makeContext(reading);
     if (status.kind == ModelClient::Status::Kind::ready) {
@@ -59,6 +60,9 @@ std::optional<Namer::Result> nameReading(const ModelClient& client,
             }
         }
     }
+    if (stop.stop_requested()) {
+        return std::nullopt; // an abandoned model answer must not turn into a heuristic name
+    }
     if (auto name = Namer::heuristicName(reading.lines)) {
         return Namer::Result{*name, Namer::Source::heuristic};
     }
@@ -67,10 +71,15 @@ std::optional<Namer::Result> nameReading(const ModelClient& client,
 
 } // namespace
 
-Namer::Namer(ModelConfig config) : config_(std::move(config)) {}
+Namer::Namer(ModelConfig config, std::stop_token stop)
+    : config_(std::move(config)), stop_(std::move(stop)) {}
+
+ModelClient Namer::client() const {
+    return ModelClient(config_, ModelClient::Timeouts(), stop_);
+}
 
 Namer::Engine Namer::engine() const {
-    return engineFor(ModelClient(config_).status());
+    return engineFor(client().status());
 }
 
 std::size_t Namer::linesNeeded(const Engine& engine) {
@@ -80,20 +89,24 @@ std::size_t Namer::linesNeeded(const Engine& engine) {
 std::optional<Namer::Result> Namer::suggestName(const std::filesystem::path& file,
                                                 const std::vector<Correction>& corrections) const {
     // The server is asked first so the reading can stop at the lines this naming will use.
-    const ModelClient client(config_);
+    const ModelClient client = this->client();
     const ModelClient::Status status = client.status();
+    if (stop_.stop_requested()) {
+        return std::nullopt;
+    }
     const std::size_t maxLines = linesNeeded(engineFor(status));
-    return nameReading(client, status, TextReader::read(file, maxPixelSize, maxLines), corrections);
+    return nameReading(client, status, TextReader::read(file, maxPixelSize, maxLines), corrections,
+                       stop_);
 }
 
 std::optional<Namer::Result> Namer::suggestName(const TextReader::Reading& reading,
                                                 const std::vector<Correction>& corrections) const {
-    const ModelClient client(config_);
-    return nameReading(client, client.status(), reading, corrections);
+    const ModelClient client = this->client();
+    return nameReading(client, client.status(), reading, corrections, stop_);
 }
 
 void Namer::warmUp() const {
-    const ModelClient client(config_);
+    const ModelClient client = this->client();
     const ModelClient::Status status = client.status();
     if (status.kind != ModelClient::Status::Kind::ready) {
         return;

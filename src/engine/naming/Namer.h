@@ -6,11 +6,14 @@
 
 #include <filesystem>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace engine {
+
+class ModelClient;
 
 // Produces one short descriptive name for one image: the local model looking at the image,
 // the model reading only the text, then the best text line. Keeps nothing between calls.
@@ -41,7 +44,9 @@ public:
     // The most text lines a naming with this engine looks at, so reading may stop there.
     static std::size_t linesNeeded(const Engine& engine);
 
-    explicit Namer(ModelConfig config = {});
+    // Once `stop` is requested, model requests in flight are abandoned and every naming gives
+    // nothing: the caller is going away and wants no late result.
+    explicit Namer(ModelConfig config = {}, std::stop_token stop = {});
 
     // What the machine can run now; asked afresh on every call.
     Engine engine() const;
@@ -66,7 +71,10 @@ public:
     static std::optional<std::string> heuristicName(const std::vector<std::string>& lines);
 
 private:
+    ModelClient client() const;
+
     ModelConfig config_;
+    std::stop_token stop_;
 };
 
 } // namespace engine

@@ -159,6 +159,13 @@ std::optional<std::pair<std::string, long>> scoreLine(std::string_view line) {
     return std::make_pair(std::move(candidate), score);
 }
 
+// Styles split words at spaces, dashes and underscores and drop them, so a dot behind them
+// would start the file name: a hidden file, or one named only with dots.
+bool hidesOnceStyled(std::string_view name) {
+    const auto first = name.find_first_not_of(" -_");
+    return first != std::string_view::npos && name[first] == '.';
+}
+
 } // namespace
 
 std::string_view Namer::rawValue(Source source) {
@@ -245,7 +252,7 @@ std::optional<std::string> Namer::clean(std::string_view answer) {
     if (Unicode::characterCount(text) > cleanedCharacterLimit) {
         text = Unicode::trimWhitespace(Unicode::prefixCharacters(text, cleanedCharacterLimit));
     }
-    if (Unicode::characterCount(text) < cleanedCharacterMinimum) {
+    if (Unicode::characterCount(text) < cleanedCharacterMinimum || hidesOnceStyled(text)) {
         return std::nullopt;
     }
     return text;
