@@ -325,6 +325,19 @@ TEST_F(PanelViewTest, dragHoverFollowsEnterAndLeaveAndIgnoresRemoteUrls) {
     EXPECT_FALSE(target->dropTargeted());
 }
 
+TEST_F(PanelViewTest, appearingChecksTheEngineAgain) {
+    auto model = makeModel();
+    ui::PanelView panel(*model);
+    ui::EngineBadge* badge = panel.header()->engineBadge();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->engine().kind == Kind::visionModel; }, 5000));
+    EXPECT_EQ(ui::EngineBadge::label(badge->engine()), "Local model");
+
+    namer->current = {Kind::textOnly, "The local model isn't available."};
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return badge->engine().kind == Kind::textOnly; }, 5000));
+    EXPECT_EQ(badge->toolTip(), "The local model isn't available.");
+}
+
 TEST_F(PanelViewTest, appearingPrunesVanishedFilesAndSwitchFollowsTheModel) {
     const auto records = writeHistory(3);
     auto model = makeModel();

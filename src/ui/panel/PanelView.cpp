@@ -7,7 +7,6 @@
 #include "panel/AutoNameSection.h"
 #include "panel/BoxedSection.h"
 #include "panel/DropTarget.h"
-#include "panel/EngineRefresh.h"
 #include "panel/MessageBanner.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
@@ -119,7 +118,7 @@ void PanelView::showEvent(QShowEvent* event) {
 
 void PanelView::refreshOnAppearance() {
     // The badge tells the engine as it is now, and the list shows no vanished file.
-    EngineRefresh::request(model_);
+    model_.refreshEngine();
     model_.pruneMissing();
 }
 
