@@ -13,6 +13,7 @@
 #include "panel/PanelHeader.h"
 #include "panel/PanelView.h"
 #include "panel/RecentList.h"
+#include "panel/RecordRow.h"
 #include "panel/TextButton.h"
 #include "panel/ToggleRow.h"
 #include "settings/SettingsView.h"
@@ -20,6 +21,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -265,6 +267,28 @@ TEST_F(PanelViewTest, keyboardUndoWorksWhileSettingsShowAndOtherKeysAsk) {
 
     QTest::mouseClick(panel.footer()->quitButton(), Qt::LeftButton);
     EXPECT_EQ(quit.count(), 2);
+}
+
+TEST_F(PanelViewTest, keyboardUndoInsideTheRenameFieldUndoesTypingOnly) {
+    const auto records = writeHistory(1);
+    auto model = makeModel();
+    ui::PanelView panel(*model);
+    panel.resize(panel.sizeHint());
+    panel.show();
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    auto* row = panel.recentList()->column()->findChild<ui::RecordRow*>();
+    ASSERT_NE(row, nullptr);
+    row->beginRename(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return row->nameField() && row->nameField()->hasFocus(); }));
+    QTest::keyClick(row->nameField(), Qt::Key_End);
+    QTest::keyClicks(row->nameField(), "x");
+    ASSERT_EQ(row->nameField()->text(), "Named 1x");
+
+    QTest::keyClick(row->nameField(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(row->nameField()->text(), "Named 1");
+    EXPECT_TRUE(fs::exists(screenshots / records[0].currentName));
+    EXPECT_FALSE(model->history().front().undone);
 }
 
 TEST_F(PanelViewTest, droppedFilesAndFoldersReachTheModelInOrder) {
