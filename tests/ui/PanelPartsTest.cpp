@@ -10,6 +10,7 @@
 #include "panel/RecordRow.h"
 #include "panel/SpillItem.h"
 #include "panel/ToggleRow.h"
+#include "panel/WrappedText.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -82,6 +83,20 @@ TEST(SpillItem, buttonsAreSpacedAndAlignedByTheirBodies) {
     first->hide();
     box.layout()->activate();
     EXPECT_DOUBLE_EQ(second->contentRect().translated(second->pos()).left(), 20);
+}
+
+TEST(WrappedText, breaksWordsLongerThanALineInsteadOfCuttingThem) {
+    const QString name = QString(60, QLatin1Char('a')) + QStringLiteral(".png");
+    ui::WrappedText text(QStringLiteral("“") + name + QStringLiteral("” was moved or deleted."),
+                         QFont("DejaVu Sans", 9), Qt::black);
+    const int oneLine = text.heightForWidth(4000);
+    const int narrow = text.heightForWidth(120);
+    // Every character is laid out somewhere: the narrow text is as many lines as it needs.
+    const int advance = QFontMetrics(QFont("DejaVu Sans", 9)).horizontalAdvance(text.text());
+    EXPECT_GE(narrow / oneLine, advance / 120);
+    EXPECT_LT(text.minimumSizeHint().width(), 120);
+    text.setText(QString());
+    EXPECT_EQ(text.heightForWidth(120), 0);
 }
 
 class PanelPartsTest : public PanelFixture {};

@@ -16,6 +16,7 @@
 #include "panel/RecordRow.h"
 #include "panel/TextButton.h"
 #include "panel/ToggleRow.h"
+#include "panel/WrappedText.h"
 #include "settings/SettingsView.h"
 #include "settings/StyleOption.h"
 
@@ -180,6 +181,23 @@ TEST_F(PanelViewTest, bannerOffersNameAgainOnlyAfterAnUndoAndDismissClearsBoth) 
     // The panel fits its content again: as tall as one that never showed a message.
     ui::PanelView fresh(*model);
     EXPECT_EQ(panel.sizeHint().height(), fresh.sizeHint().height());
+}
+
+TEST_F(PanelViewTest, aMessageWithALongFileNameStaysInsideTheBanner) {
+    auto model = makeModel();
+    ui::PanelView panel(*model);
+    const QString name = QString(70, QLatin1Char('b')) + QStringLiteral(".png");
+    model->setMessage(QStringLiteral("\u201C") + name +
+                      QStringLiteral("\u201D was moved or deleted, so it\u2019s off the list."));
+    panel.resize(panel.sizeHint());
+    panel.show();
+    auto* text = panel.banner()->findChild<ui::WrappedText*>();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(panel.width(), 372);
+    EXPECT_LE(text->geometry().right(), panel.banner()->width());
+    // All of it is shown: the widget is as tall as its wrapped lines.
+    EXPECT_GE(text->height(), text->heightForWidth(text->width()));
+    EXPECT_GE(text->height(), 3 * QFontMetrics(text->font()).lineSpacing() / 2);
 }
 
 TEST_F(PanelViewTest, nameAgainAppliesTheUndoneRename) {

@@ -10,6 +10,7 @@
 #include "settings/SettingsView.h"
 #include "settings/StyleOption.h"
 
+#include "panel/WrappedText.h"
 #include <QLabel>
 #include <QLineEdit>
 

@@ -10,6 +10,7 @@
 #include "panel/EngineBadge.h"
 #include "panel/SpillItem.h"
 #include "panel/ToggleRow.h"
+#include "panel/WrappedText.h"
 #include "settings/AboutRow.h"
 #include "settings/FolderRow.h"
 #include "settings/SettingsCard.h"
@@ -26,15 +27,8 @@ namespace {
 
 constexpr const char* exampleName = "dentist appointment reminder";
 
-QLabel* noteLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setFont(Fonts::system(11));
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Ink::ink3());
-    label->setPalette(palette);
-    return label;
+WrappedText* noteLabel(const QString& text, QWidget* parent) {
+    return new WrappedText(text, Fonts::system(11), Ink::ink3(), parent);
 }
 
 ToggleRow* boldToggle(const QString& text, QWidget* parent) {
