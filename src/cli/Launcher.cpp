@@ -74,13 +74,13 @@ std::string Launcher::usage() {
            "  --list FOLDER       show the images of FOLDER that have vague names\n"
            "  --suggest FILE...   print the name each file would get, renaming nothing\n"
            "  --tidy FOLDER       rename the images of FOLDER that have vague names\n"
-           "  --snapshot FOLDER   render the program's views to PNG files (not built yet)\n"
-           "  --bench             measure naming and drawing times (not built yet)\n"
+           "  --snapshot FOLDER   render the program's views to PNG files\n"
+           "  --bench             measure naming and drawing times\n"
            "  --watch             name new screenshots without any window, printing each rename\n"
            "  --help, -h          show this text\n"
            "  --version           show the version\n"
            "\n"
-           "Without a mode the application starts. It is not built yet, so this text is shown.\n";
+           "Without a mode the tray program starts; started again, it opens its window.\n";
 }
 
 std::string Launcher::versionText() {
@@ -105,7 +105,8 @@ int Launcher::run(const Invocation& invocation) {
     case Invocation::Mode::bench:
     case Invocation::Mode::snapshot:
     case Invocation::Mode::watch:
-        std::cerr << "quillmark: this mode is not built yet\n";
+        // These need the windows or the application model; the program's entry runs them.
+        std::cerr << "quillmark: this mode does not run from the command-line layer\n";
         return 2;
     case Invocation::Mode::help:
     case Invocation::Mode::application:

@@ -21,7 +21,8 @@ public:
     static Invocation decide(const std::vector<std::string>& arguments);
     static std::string usage();
     static std::string versionText();
-    // Runs every mode but the application and `--watch`, which need the application layer.
+    // Runs the modes that need only the engine; the application, `--watch`, `--snapshot` and
+    // `--bench` need the layers above and run from the program's entry.
     static int run(const Invocation& invocation);
 };
 

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLabel>
 #include <QPainter>
 #include <QTest>
 
@@ -31,6 +32,18 @@ TEST(CrayonToggle, clickFlipsTheValueAndTheKnobSpringsToTheTrailingEnd) {
     toggle.hide();
     toggle.setChecked(false); // not shown: no animation
     EXPECT_EQ(toggle.knobPosition(), 0);
+}
+
+TEST(CrayonToggle, aLabelWidgetSitsBesideTheSwitchAndClicksOnItToggle) {
+    CrayonToggle toggle(QString{});
+    auto* label = new QLabel(QStringLiteral("Name new screenshots\nWatching Screenshots"));
+    toggle.setLabelWidget(label);
+    toggle.resize(toggle.sizeHint());
+    toggle.show();
+    EXPECT_GE(toggle.width(), label->sizeHint().width() + 40);
+    EXPECT_LE(label->geometry().right(), toggle.switchRect().left());
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_TRUE(toggle.isChecked());
 }
 
 TEST(Chip, dotAddsItsWidthAndTheSpacing) {

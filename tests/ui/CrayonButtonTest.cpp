@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <numbers>
 
 using ui::CrayonButton;
 using ui::Ink;
@@ -71,7 +72,7 @@ TEST(CrayonButton, hoveringLiftsAndTiltsAnEnabledButtonAndHidingDropsIt) {
     EXPECT_NEAR(moved.y() - centre.y(), -1.5, 1e-9);
     // Tilted counter-clockwise by 0.8°: the right end rises.
     const QPointF right = button.contentTransform().map(centre + QPointF(50, 0));
-    EXPECT_NEAR(right.y() - moved.y(), -50 * std::sin(0.8 * M_PI / 180), 1e-6);
+    EXPECT_NEAR(right.y() - moved.y(), -50 * std::sin(0.8 * std::numbers::pi / 180), 1e-6);
 
     button.hide();
     EXPECT_FALSE(button.isHovering());

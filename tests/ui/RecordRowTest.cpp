@@ -224,6 +224,30 @@ TEST_F(RecordRowTest, hoverButtonsAppearOnlyWhileHoveringAndNotEditing) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->activeRecords().empty(); }, 2000));
 }
 
+// A list may rebuild, and delete rows, as soon as the model changes.
+TEST_F(RecordRowTest, modelChangesMayDeleteTheRowThatAskedForThem) {
+    QObject::connect(model.get(), &app::AppModel::historyChanged, row, [this] {
+        delete row;
+        row = nullptr;
+    });
+    QLineEdit* field = focusedField();
+    QTest::keyClicks(field, "Team Budget");
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return row == nullptr; }, 2000));
+    EXPECT_TRUE(fs::exists(pictures / "Team Budget.png"));
+
+    row = new RecordRow(*model, model->activeRecords().front(), &cache, &window);
+    QObject::connect(model.get(), &app::AppModel::historyChanged, row, [this] {
+        delete row;
+        row = nullptr;
+    });
+    QMenu menu;
+    row->fillContextMenu(menu);
+    menu.actions().at(3)->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return row == nullptr; }, 2000));
+    EXPECT_TRUE(model->activeRecords().empty());
+}
+
 TEST_F(RecordRowTest, anotherRecordEndsTheEditAndTheSameOneKeepsIt) {
     engine::RenameRecord record = row->record();
     row->beginRename(false);

@@ -3,10 +3,12 @@
 #include "look/Ink.h"
 
 #include <QFontMetricsF>
+#include <QHBoxLayout>
 #include <QPainter>
 #include <QVariantAnimation>
 
 #include <cmath>
+#include <numbers>
 
 namespace ui {
 
@@ -21,7 +23,7 @@ qreal spring(qreal progress) {
     if (progress >= 1)
         return 1;
     const double zeta = 0.75;
-    const double omega = 2 * M_PI / 0.25;
+    const double omega = 2 * std::numbers::pi / 0.25;
     const double damped = omega * std::sqrt(1 - zeta * zeta);
     const double t = progress * springMs / 1000.0;
     return 1 - std::exp(-zeta * omega * t) *
@@ -44,6 +46,17 @@ CrayonToggle::CrayonToggle(const QString& text, QWidget* parent)
         update();
     });
     connect(this, &QAbstractButton::toggled, this, &CrayonToggle::animateKnob);
+}
+
+void CrayonToggle::setLabelWidget(QWidget* label) {
+    delete layout();
+    delete label_;
+    label_ = label;
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, static_cast<int>(std::ceil(labelGap + switchWidth + 1)), 0);
+    row->addWidget(label_, 1);
+    updateGeometry();
+    update();
 }
 
 void CrayonToggle::animateKnob(bool on) {
@@ -91,16 +104,23 @@ void CrayonToggle::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF track = switchRect();
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.setFont(font());
-    painter.drawText(QRectF(0, 0, track.left() - labelGap, height()),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    if (label_ == nullptr) {
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.setFont(font());
+        painter.drawText(QRectF(0, 0, track.left() - labelGap, height()),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    }
     if (!isEnabled())
         painter.setOpacity(0.45);
     paintSwitch(painter, track, knob_);
 }
 
 QSize CrayonToggle::sizeHint() const {
+    if (label_ != nullptr) {
+        const QSize label = label_->sizeHint();
+        return {label.width() + static_cast<int>(std::ceil(labelGap + switchWidth + 1)),
+                std::max(label.height(), static_cast<int>(std::ceil(switchHeight + 2)))};
+    }
     const QFontMetricsF metrics(font());
     const qreal width = metrics.horizontalAdvance(text()) + labelGap + switchWidth + 2;
     const qreal height = std::max(switchHeight + 2, metrics.height());

@@ -12,6 +12,12 @@ class CrayonToggle : public QAbstractButton {
 public:
     explicit CrayonToggle(const QString& text, QWidget* parent = nullptr);
 
+    // Replaces the plain text label with any widget (for example a column of two QLabels) laid
+    // out on the leading side. Clicks on it still toggle as long as it ignores mouse presses,
+    // as QLabel does. The toggle takes ownership.
+    void setLabelWidget(QWidget* label);
+    QWidget* labelWidget() const { return label_; }
+
     // Where the knob is: 0 off, 1 on (overshoots slightly while it springs).
     qreal knobPosition() const { return knob_; }
     QRectF switchRect() const;
@@ -34,6 +40,7 @@ protected:
 private:
     void animateKnob(bool on);
 
+    QWidget* label_ = nullptr;
     qreal knob_ = 0;
     QVariantAnimation* knobAnimation_;
 };

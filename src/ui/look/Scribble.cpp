@@ -5,6 +5,7 @@
 #include <QPen>
 
 #include <cmath>
+#include <numbers>
 
 namespace ui {
 
@@ -14,7 +15,7 @@ namespace {
 void addCap(QPainterPath& path, QPointF end, QPointF other, qreal radius) {
     const QPointF away = end - other;
     // Qt measures arc angles counter-clockwise with y pointing up.
-    const qreal angle = std::atan2(-away.y(), away.x()) * 180 / M_PI;
+    const qreal angle = std::atan2(-away.y(), away.x()) * 180 / std::numbers::pi;
     const QRectF circle(end - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
     path.moveTo(end);
     path.arcTo(circle, angle - 90, 180);

@@ -173,6 +173,7 @@ void RecordRow::relayout() {
     const qreal strikeY =
         originalPos_.y() + originalMetrics.ascent() - originalMetrics.strikeOutPos();
     strike_ = QLineF(left, strikeY, left + originalMetrics.horizontalAdvance(original), strikeY);
+    strikeWidth_ = originalMetrics.lineWidth();
 }
 
 void RecordRow::paintEvent(QPaintEvent*) {
@@ -192,7 +193,7 @@ void RecordRow::paintEvent(QPaintEvent*) {
     painter.drawStaticText(originalPos_, original_);
     QColor strike = Ink::orange();
     strike.setAlphaF(0.7F);
-    painter.setPen(QPen(strike, QFontMetricsF(originalFont_).lineWidth()));
+    painter.setPen(QPen(strike, strikeWidth_));
     painter.drawLine(strike_);
 }
 

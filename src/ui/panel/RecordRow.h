@@ -112,6 +112,7 @@ private:
     QPointF namePos_;
     QPointF originalPos_;
     QLineF strike_;
+    qreal strikeWidth_ = 1;
     QPixmap boxLayer_;
     QSizeF boxLayerSize_;
     bool boxLayerHovering_ = false;

@@ -1,0 +1,108 @@
+#include "tray/TrayItem.h"
+
+#include "AppModel.h"
+#include "tray/MenuBarIcon.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
+#include <QGuiApplication>
+
+namespace ui {
+
+namespace {
+
+const QString kSniWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+} // namespace
+
+TrayItem::TrayItem(app::AppModel& model, const QDBusConnection& bus, QObject* parent)
+    : QObject(parent), model_(model), bus_(bus) {
+    menu_.addAction(QStringLiteral("Open Quillmark"), this, &TrayItem::openPanelRequested);
+    menu_.addAction(QStringLiteral("Dashboard"), this, &TrayItem::openDashboardRequested);
+    menu_.addSeparator();
+    menu_.addAction(QStringLiteral("Quit"), this, &TrayItem::quitRequested);
+    busy_ = model_.queued() >= 1;
+    connect(&model_, &app::AppModel::queuedChanged, this, &TrayItem::refresh);
+}
+
+TrayItem::~TrayItem() = default;
+
+bool TrayItem::hostWatcherRegistered() const {
+    QDBusConnectionInterface* interface = bus_.interface();
+    return interface != nullptr && interface->isServiceRegistered(kSniWatcher).value();
+}
+
+void TrayItem::start() {
+    if (bus_.isConnected()) {
+        hostWatcher_ = new QDBusServiceWatcher(kSniWatcher, bus_,
+                                               QDBusServiceWatcher::WatchForRegistration, this);
+        connect(hostWatcher_, &QDBusServiceWatcher::serviceRegistered, this,
+                &TrayItem::trayHostAppeared);
+    }
+    // Qt chooses between the D-Bus tray and XEmbed once per process, when the first icon is
+    // made. Where only a D-Bus host could ever show it (Wayland), wait for the host instead of
+    // letting Qt settle on XEmbed.
+    const bool xembedPossible = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (hostWatcherRegistered() || xembedPossible) {
+        createIcon();
+    }
+}
+
+void TrayItem::createIcon() {
+    icon_ = std::make_unique<QSystemTrayIcon>();
+    icon_->setContextMenu(&menu_);
+    connect(icon_.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick ||
+                    reason == QSystemTrayIcon::MiddleClick) {
+                    emit clicked();
+                }
+            });
+    refresh();
+    icon_->show();
+}
+
+void TrayItem::trayHostAppeared() {
+    const bool wasInTray = isInTray();
+    if (!icon_) {
+        createIcon();
+    } else {
+        // A host that restarts or arrives late learns about icons only when they register.
+        icon_->hide();
+        icon_->show();
+    }
+    if (!wasInTray && isInTray()) {
+        emit placedInTray();
+    }
+}
+
+bool TrayItem::isInTray() const {
+    return icon_ && icon_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+std::optional<QRect> TrayItem::iconGeometry() const {
+    if (!icon_) {
+        return std::nullopt;
+    }
+    const QRect geometry = icon_->geometry();
+    if (!geometry.isValid() || geometry.isEmpty()) {
+        return std::nullopt;
+    }
+    return geometry;
+}
+
+QString TrayItem::toolTip() const {
+    return MenuBarIcon::description(busy_);
+}
+
+void TrayItem::refresh() {
+    busy_ = model_.queued() >= 1;
+    if (!icon_) {
+        return;
+    }
+    icon_->setIcon(MenuBarIcon::icon(busy_));
+    icon_->setToolTip(toolTip());
+}
+
+} // namespace ui

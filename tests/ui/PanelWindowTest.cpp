@@ -1,0 +1,165 @@
+// The panel window's hiding rules and the shell's answers to tray clicks, on the offscreen
+// platform with a model in a scratch home.
+#include "tray/PanelWindow.h"
+#include "AppModel.h"
+#include "engine/ScratchFolder.h"
+#include "shell/Shell.h"
+#include "tray/TrayItem.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class FakeNamer : public app::NamingService {
+public:
+    engine::Namer::Engine engine() const override {
+        return {engine::Namer::Engine::Kind::textOnly, "no model"};
+    }
+    std::optional<engine::Namer::Result>
+    suggestName(const std::filesystem::path&,
+                const std::vector<engine::Correction>&) const override {
+        return std::nullopt;
+    }
+    void warmUp() const override {}
+};
+
+class PanelWindowTest : public ::testing::Test {
+protected:
+    ScratchFolder scratch;
+    std::unique_ptr<app::AppModel> model;
+    std::chrono::steady_clock::time_point time{};
+
+    void SetUp() override {
+        app::AppServices services;
+        services.settingsFile = QString::fromStdString((scratch.path() / "q.conf").string());
+        services.dataFolder = scratch.folder("data");
+        services.homeFolder = scratch.folder("home");
+        services.autostartFolder = scratch.path() / "autostart";
+        services.executablePath = QStringLiteral("/work/build/quillmark");
+        services.namer = std::make_shared<FakeNamer>();
+        services.pause = 0ms;
+        model = std::make_unique<app::AppModel>(std::move(services));
+    }
+
+    // Another window takes the activation, as a click elsewhere does.
+    static void activateSomethingElse(QWidget& other) {
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QApplication::processEvents();
+    }
+};
+
+} // namespace
+
+TEST_F(PanelWindowTest, hidesWhenItLosesTheActivationItHadAndOnEscape) {
+    ui::PanelWindow panel(*model);
+    QSignalSpy lost(&panel, &ui::PanelWindow::lostActivation);
+    QWidget other;
+
+    panel.showBesideTray(QRect(500, 0, 24, 24));
+    EXPECT_TRUE(panel.isFrameless());
+    QApplication::setActiveWindow(&panel);
+    QApplication::processEvents();
+    ASSERT_TRUE(panel.isActiveWindow());
+    // A dialog of ours, such as the folder chooser, does not send the panel away.
+    QDialog chooser;
+    chooser.setModal(true);
+    activateSomethingElse(chooser);
+    EXPECT_TRUE(panel.isVisible());
+    chooser.hide();
+    QApplication::setActiveWindow(&panel);
+    QApplication::processEvents();
+    activateSomethingElse(other);
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_EQ(lost.count(), 1);
+
+    other.hide();
+    panel.showBesideTray(std::nullopt);
+    EXPECT_TRUE(panel.isVisible());
+    QTest::keyClick(&panel, Qt::Key_Escape);
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_EQ(lost.count(), 1);
+}
+
+TEST_F(PanelWindowTest, asAnOrdinaryWindowItStaysWhenLeft) {
+    ui::PanelWindow panel(*model);
+    QWidget other;
+    panel.showAsWindow();
+    EXPECT_FALSE(panel.isFrameless());
+    EXPECT_EQ(panel.windowTitle(), QStringLiteral("Quillmark"));
+    // The window takes the panel's fitting size, also when the settings change it.
+    EXPECT_EQ(panel.size(), panel.content().sizeHint());
+    panel.content().setShowSettings(true);
+    QApplication::processEvents();
+    EXPECT_EQ(panel.size(), panel.content().sizeHint());
+    QApplication::setActiveWindow(&panel);
+    QApplication::processEvents();
+    activateSomethingElse(other);
+    EXPECT_TRUE(panel.isVisible());
+}
+
+TEST_F(PanelWindowTest, trayClicksToggleThePanelOnceAndTheDashboardRequestOpensIt) {
+    ui::Shell shell(*model, [this] { return time; });
+    // No tray on the offscreen platform: the panel opens as an ordinary window.
+    shell.trayClicked();
+    EXPECT_TRUE(shell.panel().isVisible());
+    EXPECT_FALSE(shell.panel().isFrameless());
+    time += 150ms; // the same double click
+    shell.trayClicked();
+    EXPECT_TRUE(shell.panel().isVisible());
+    time += 1s;
+    shell.trayClicked();
+    EXPECT_FALSE(shell.panel().isVisible());
+
+    shell.openDashboard("token-from-launcher");
+    EXPECT_TRUE(shell.panel().isVisible());
+    emit shell.panel().content().dismissRequested();
+    EXPECT_FALSE(shell.panel().isVisible());
+}
+
+TEST_F(PanelWindowTest, trayHostThatAppearsLaterGetsTheIcon) {
+    // A private bus stands in for the session's.
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address"});
+    ASSERT_TRUE(daemon.waitForReadyRead(5000));
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("tray"));
+        QDBusConnection host = QDBusConnection::connectToBus(address, QStringLiteral("host"));
+        ASSERT_TRUE(bus.isConnected() && host.isConnected());
+
+        ui::TrayItem tray(*model, bus);
+        tray.start();
+        // Offscreen there is no XEmbed tray, and no host yet: the icon waits.
+        EXPECT_FALSE(tray.hasIcon());
+        ASSERT_TRUE(host.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+        QElapsedTimer waited;
+        waited.start();
+        while (!tray.hasIcon() && waited.elapsed() < 3000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        EXPECT_TRUE(tray.hasIcon());
+        EXPECT_EQ(tray.toolTip(), QStringLiteral("Quillmark"));
+
+        // Busy while a file waits to be named, idle again once the queue is empty.
+        QSignalSpy idle(model.get(), &app::AppModel::idle);
+        model->enqueue({scratch.file("Screenshot 2026-03-14 at 09.41.22.png")});
+        EXPECT_TRUE(tray.showsBusy());
+        EXPECT_EQ(tray.toolTip(), QStringLiteral("Quillmark is naming screenshots"));
+        ASSERT_TRUE(idle.wait(3000));
+        EXPECT_FALSE(tray.showsBusy());
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("tray"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("host"));
+    daemon.kill();
+    daemon.waitForFinished();
+}
