@@ -256,6 +256,25 @@ TEST_F(PanelViewTest, settingsReplaceTheMiddleAndDoneBringsItBack) {
     EXPECT_EQ(settingsFirst.footer()->settingsButton()->kind(), ui::CrayonButton::Kind::dark);
 }
 
+TEST_F(PanelViewTest, settingsWithAnEngineReasonFitTheirFittingSize) {
+    namer->current = {Kind::textOnly,
+                      "No local model server answered. Start Ollama or llama-server for better "
+                      "names."};
+    auto model = makeModel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->engine() == namer->current; }, 5000));
+    ui::PanelView panel(*model, true);
+    const QSize fitting = panel.sizeHint();
+    panel.resize(fitting);
+    panel.show();
+    QTest::qWait(50);
+    EXPECT_EQ(panel.size(), fitting);
+    // Nothing is stretched or squeezed: each part gets the height it asks for.
+    EXPECT_EQ(panel.header()->height(), panel.header()->sizeHint().height());
+    ui::SettingsView* settings = panel.settingsView();
+    EXPECT_EQ(settings->height(), settings->heightForWidth(settings->width()));
+    EXPECT_LE(panel.footer()->geometry().bottom(), panel.height() - 18);
+}
+
 TEST_F(PanelViewTest, keyboardUndoWorksWhileSettingsShowAndOtherKeysAsk) {
     const auto records = writeHistory(2);
     auto model = makeModel();

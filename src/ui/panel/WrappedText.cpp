@@ -56,7 +56,9 @@ QSize WrappedText::sizeHint() const {
 }
 
 QSize WrappedText::minimumSizeHint() const {
-    return {20, heightForWidth(20)};
+    // One line: the real height comes from heightForWidth at the width the layout gives. A
+    // height for some tiny width here would become the whole window's minimum height.
+    return {40, text_.isEmpty() ? 0 : static_cast<int>(std::ceil(QFontMetricsF(font_).height()))};
 }
 
 int WrappedText::heightForWidth(int width) const {
