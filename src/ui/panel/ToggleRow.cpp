@@ -45,6 +45,7 @@ void ToggleRow::showChecked(bool checked) {
 
 void ToggleRow::setLines(std::vector<Line> lines) {
     lines_ = std::move(lines);
+    paintedWidth_ = -1;
     updateGeometry();
     update();
 }
@@ -147,22 +148,37 @@ void ToggleRow::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
 }
 
+const std::vector<ToggleRow::Line>& ToggleRow::paintedLines() const {
+    if (paintedWidth_ == width()) {
+        return painted_;
+    }
+    const qreal available = labelWidth();
+    painted_ = wrapped(available);
+    for (auto& line : painted_) {
+        qreal x = 0;
+        for (auto& run : line) {
+            const QFontMetricsF metrics(run.font);
+            run.text = metrics.elidedText(run.text, Qt::ElideRight, available - x);
+            x += metrics.horizontalAdvance(run.text);
+        }
+    }
+    paintedWidth_ = width();
+    return painted_;
+}
+
 void ToggleRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const qreal available = labelWidth();
-    const auto lines = wrapped(available);
+    const auto& lines = paintedLines();
     qreal y = (height() - labelHeight(lines)) / 2;
     for (const auto& line : lines) {
         const qreal baseline = y + lineAscent(line);
         qreal x = 0;
         for (const auto& run : line) {
-            const QFontMetricsF metrics(run.font);
-            const QString shown = metrics.elidedText(run.text, Qt::ElideRight, available - x);
             painter.setFont(run.font);
             painter.setPen(run.color);
-            painter.drawText(QPointF(x, baseline), shown);
-            x += metrics.horizontalAdvance(shown);
+            painter.drawText(QPointF(x, baseline), run.text);
+            x += QFontMetricsF(run.font).horizontalAdvance(run.text);
         }
         y += lineHeight(line) + lineSpacing_;
     }

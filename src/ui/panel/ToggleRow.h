@@ -53,7 +53,12 @@ private:
     qreal labelHeight(const std::vector<Line>& lines) const;
     qreal labelWidth() const;
 
+    // The lines as drawn at `paintedWidth_`, wrapped and shortened.
+    const std::vector<Line>& paintedLines() const;
+
     std::vector<Line> lines_;
+    mutable std::vector<Line> painted_;
+    mutable int paintedWidth_ = -1;
     qreal lineSpacing_;
     CrayonToggle* toggle_;
 };

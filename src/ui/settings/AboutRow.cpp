@@ -1,10 +1,10 @@
 #include "settings/AboutRow.h"
 
 #include "Updater.h"
-#include "look/AppLogo.h"
 #include "look/CrayonButton.h"
 #include "look/Fonts.h"
 #include "look/Ink.h"
+#include "panel/CachedLogo.h"
 #include "panel/SpillItem.h"
 
 #include <QHBoxLayout>
@@ -75,7 +75,7 @@ void AboutRow::refresh() {
 void AboutRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    AppLogo::paint(painter, QRectF(0, (height() - logoSize) / 2.0, logoSize, logoSize));
+    CachedLogo::paint(painter, QRectF(0, (height() - logoSize) / 2.0, logoSize, logoSize));
 }
 
 } // namespace ui

@@ -81,8 +81,13 @@ void StyleOption::paintEvent(QPaintEvent*) {
     painter.setPen(Ink::ink());
     const qreal left = padX + markerSize + spacing;
     const qreal available = width() - left - padX;
+    if (shownWidth_ != width() || shownBold_ != selected_) {
+        shown_ = QFontMetricsF(font).elidedText(text(), Qt::ElideRight, available);
+        shownWidth_ = width();
+        shownBold_ = selected_;
+    }
     painter.drawText(QRectF(left, 0, available, height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     QFontMetricsF(font).elidedText(text(), Qt::ElideRight, available));
+                     shown_);
 }
 
 } // namespace ui

@@ -26,6 +26,10 @@ private:
     QFont textFont() const;
 
     bool selected_ = false;
+    // The text as drawn, shortened for `shownWidth_`.
+    mutable QString shown_;
+    mutable int shownWidth_ = -1;
+    mutable bool shownBold_ = false;
 };
 
 } // namespace ui
