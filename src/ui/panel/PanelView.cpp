@@ -69,6 +69,7 @@ void PanelView::setShowSettings(bool show) {
     showSettings_ = show;
     if (show && settings_ == nullptr) {
         settings_ = new SettingsView(model_, this);
+        settings_->setUpdater(updater_);
         auto* layout = static_cast<QVBoxLayout*>(this->layout());
         layout->insertWidget(layout->indexOf(home_) + 1, settings_);
     }
@@ -78,6 +79,13 @@ void PanelView::setShowSettings(bool show) {
     }
     footer_->setSettingsShown(show);
     relayout();
+}
+
+void PanelView::setUpdater(app::Updater* updater) {
+    updater_ = updater;
+    if (settings_ != nullptr) {
+        settings_->setUpdater(updater);
+    }
 }
 
 void PanelView::relayout() {

@@ -4,7 +4,8 @@
 
 namespace app {
 class AppModel;
-}
+class Updater;
+} // namespace app
 
 namespace ui {
 
@@ -29,6 +30,8 @@ public:
 
     bool showSettings() const { return showSettings_; }
     void setShowSettings(bool show);
+    // The update checker the settings' About card asks; none keeps its button disabled.
+    void setUpdater(app::Updater* updater);
 
     // The fitting size: the panel's width and the height its content needs there.
     QSize sizeHint() const override;
@@ -63,6 +66,7 @@ private:
 
     app::AppModel& model_;
     bool showSettings_ = false;
+    app::Updater* updater_ = nullptr;
     PanelHeader* header_;
     QWidget* home_;
     AutoNameSection* autoName_;

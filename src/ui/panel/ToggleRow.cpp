@@ -28,6 +28,7 @@ ToggleRow::ToggleRow(std::vector<Line> lines, qreal lineSpacing, QWidget* parent
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
+    toggle_->setAccessibleName(labelText());
     connect(toggle_, &QAbstractButton::toggled, this, &ToggleRow::toggled);
 }
 
@@ -46,6 +47,7 @@ void ToggleRow::showChecked(bool checked) {
 void ToggleRow::setLines(std::vector<Line> lines) {
     lines_ = std::move(lines);
     paintedWidth_ = -1;
+    toggle_->setAccessibleName(labelText());
     updateGeometry();
     update();
 }
