@@ -275,6 +275,26 @@ TEST_F(PanelViewTest, settingsWithAnEngineReasonFitTheirFittingSize) {
     EXPECT_LE(panel.footer()->geometry().bottom(), panel.height() - 18);
 }
 
+TEST_F(PanelViewTest, settingsTallerThanTheScreenScrollAndKeepTheFooter) {
+    auto model = makeModel();
+    ui::PanelView panel(*model, true);
+    const int full = panel.sizeHint().height();
+    panel.setHeightLimit(600);
+    ASSERT_GT(full, 600);
+    EXPECT_LE(panel.sizeHint().height(), 600);
+    panel.resize(panel.sizeHint());
+    panel.show();
+    QTest::qWait(20);
+    QScrollArea* scroll = panel.settingsScrollArea();
+    EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0);
+    EXPECT_LE(panel.footer()->geometry().bottom(), panel.height() - 18);
+    // The page behind the view is not painted over the paper.
+    EXPECT_FALSE(panel.settingsView()->autoFillBackground());
+
+    panel.setHeightLimit(std::nullopt);
+    EXPECT_EQ(panel.sizeHint().height(), full);
+}
+
 TEST_F(PanelViewTest, keyboardUndoWorksWhileSettingsShowAndOtherKeysAsk) {
     const auto records = writeHistory(2);
     auto model = makeModel();

@@ -6,6 +6,7 @@
 #include "panel/BoxedSection.h"
 #include "panel/LazyRecordColumn.h"
 #include "panel/RecentHeader.h"
+#include "panel/SlimScrollBar.h"
 #include "panel/WrappedText.h"
 
 #include <QEvent>
@@ -37,13 +38,7 @@ RecentList::RecentList(app::AppModel& model, QWidget* parent)
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // A slim ink indicator rather than the desktop's full scroll bar.
-    scroll_->verticalScrollBar()->setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { width: 6px; background: transparent; margin: 0; }"
-        "QScrollBar::handle:vertical { background: rgba(18, 18, 20, 90); border-radius: 3px;"
-        " min-height: 24px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
+    SlimScrollBar::apply(scroll_);
     scroll_->setWidgetResizable(false);
     scroll_->setAutoFillBackground(false);
     scroll_->viewport()->setAutoFillBackground(false);

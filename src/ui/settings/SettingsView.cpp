@@ -218,12 +218,12 @@ void SettingsView::refreshHistoryButtons() {
 }
 
 void SettingsView::paintEvent(QPaintEvent*) {
-    // Inside the panel, the panel draws the paper and the cards; alone, the page does.
-    if (!isWindow()) {
-        return;
-    }
+    // Alone, the page draws its paper; inside the panel the panel does, and the page draws its
+    // cards whenever it hosts them.
     QPainter painter(this);
-    Paper::fill(painter, QRectF(rect()));
+    if (isWindow()) {
+        Paper::fill(painter, QRectF(rect()));
+    }
     BoxedSection::paintBoxes(painter, this);
 }
 
