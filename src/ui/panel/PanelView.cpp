@@ -103,6 +103,10 @@ void PanelView::makeSettings() {
     // The scroll view gives its page a background; the paper shows through instead.
     settings_->setAutoFillBackground(false);
     settings_->installEventFilter(this);
+    connect(settings_, &SettingsView::contentChanged, this, [this] {
+        fitSettings();
+        relayout();
+    });
     // The view reaches into the panel's padding so the cards' outlines and shadows are not cut.
     auto* layout = static_cast<QVBoxLayout*>(this->layout());
     layout->insertItem(layout->indexOf(home_) + 1,

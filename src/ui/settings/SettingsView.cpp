@@ -195,6 +195,7 @@ void SettingsView::refreshFolders() {
                 [this](const QString& path) { model_.removeWatchedFolder(path); });
         folders_->addWidget(row);
     }
+    emit contentChanged();
 }
 
 void SettingsView::refreshSwitches() {
@@ -210,6 +211,7 @@ void SettingsView::refreshEngine() {
         engine.kind == engine::Namer::Engine::Kind::textOnly && !engine.reason.empty();
     reason_->setText(showReason ? QString::fromStdString(engine.reason) : QString());
     reason_->setVisible(showReason);
+    emit contentChanged();
 }
 
 void SettingsView::refreshHistoryButtons() {

@@ -43,6 +43,10 @@ public:
     CrayonButton* undoAllButton() const { return undoAll_; }
     CrayonButton* clearHistoryButton() const { return clearHistory_; }
 
+signals:
+    // Rows or lines came or went: a view that sizes the page must measure it again now.
+    void contentChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
