@@ -17,6 +17,7 @@
 #include "panel/TextButton.h"
 #include "panel/ToggleRow.h"
 #include "panel/WrappedText.h"
+#include "settings/FolderRow.h"
 #include "settings/SettingsView.h"
 #include "settings/StyleOption.h"
 
@@ -293,6 +294,17 @@ TEST_F(PanelViewTest, settingsTallerThanTheScreenScrollAndKeepTheFooter) {
 
     panel.setHeightLimit(std::nullopt);
     EXPECT_EQ(panel.sizeHint().height(), full);
+}
+
+TEST_F(PanelViewTest, aFolderAddedInTheSettingsGrowsThePanelAtOnce) {
+    fs::create_directories(root / "Inbox");
+    auto model = makeModel();
+    ui::PanelView panel(*model, true);
+    const int before = panel.sizeHint().height();
+    chosenFolder = root / "Inbox";
+    panel.settingsView()->addFolderButton()->click();
+    ASSERT_EQ(panel.settingsView()->folderRows().size(), 1u);
+    EXPECT_GT(panel.sizeHint().height(), before);
 }
 
 TEST_F(PanelViewTest, keyboardUndoWorksWhileSettingsShowAndOtherKeysAsk) {
