@@ -13,13 +13,17 @@
 #include "panel/PanelHeader.h"
 #include "panel/PanelView.h"
 #include "panel/RecentList.h"
+#include "panel/RecordRow.h"
 #include "panel/TextButton.h"
 #include "panel/ToggleRow.h"
+#include "panel/WrappedText.h"
+#include "settings/FolderRow.h"
 #include "settings/SettingsView.h"
 #include "settings/StyleOption.h"
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -180,6 +184,23 @@ TEST_F(PanelViewTest, bannerOffersNameAgainOnlyAfterAnUndoAndDismissClearsBoth) 
     EXPECT_EQ(panel.sizeHint().height(), fresh.sizeHint().height());
 }
 
+TEST_F(PanelViewTest, aMessageWithALongFileNameStaysInsideTheBanner) {
+    auto model = makeModel();
+    ui::PanelView panel(*model);
+    const QString name = QString(70, QLatin1Char('b')) + QStringLiteral(".png");
+    model->setMessage(QStringLiteral("\u201C") + name +
+                      QStringLiteral("\u201D was moved or deleted, so it\u2019s off the list."));
+    panel.resize(panel.sizeHint());
+    panel.show();
+    auto* text = panel.banner()->findChild<ui::WrappedText*>();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(panel.width(), 372);
+    EXPECT_LE(text->geometry().right(), panel.banner()->width());
+    // All of it is shown: the widget is as tall as its wrapped lines.
+    EXPECT_GE(text->height(), text->heightForWidth(text->width()));
+    EXPECT_GE(text->height(), 3 * QFontMetrics(text->font()).lineSpacing() / 2);
+}
+
 TEST_F(PanelViewTest, nameAgainAppliesTheUndoneRename) {
     const auto records = writeHistory(1);
     auto model = makeModel();
@@ -236,6 +257,56 @@ TEST_F(PanelViewTest, settingsReplaceTheMiddleAndDoneBringsItBack) {
     EXPECT_EQ(settingsFirst.footer()->settingsButton()->kind(), ui::CrayonButton::Kind::dark);
 }
 
+TEST_F(PanelViewTest, settingsWithAnEngineReasonFitTheirFittingSize) {
+    namer->current = {Kind::textOnly,
+                      "No local model server answered. Start Ollama or llama-server for better "
+                      "names."};
+    auto model = makeModel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->engine() == namer->current; }, 5000));
+    ui::PanelView panel(*model, true);
+    const QSize fitting = panel.sizeHint();
+    panel.resize(fitting);
+    panel.show();
+    QTest::qWait(50);
+    EXPECT_EQ(panel.size(), fitting);
+    // Nothing is stretched or squeezed: each part gets the height it asks for.
+    EXPECT_EQ(panel.header()->height(), panel.header()->sizeHint().height());
+    ui::SettingsView* settings = panel.settingsView();
+    EXPECT_EQ(settings->height(), settings->heightForWidth(settings->width()));
+    EXPECT_LE(panel.footer()->geometry().bottom(), panel.height() - 18);
+}
+
+TEST_F(PanelViewTest, settingsTallerThanTheScreenScrollAndKeepTheFooter) {
+    auto model = makeModel();
+    ui::PanelView panel(*model, true);
+    const int full = panel.sizeHint().height();
+    panel.setHeightLimit(600);
+    ASSERT_GT(full, 600);
+    EXPECT_LE(panel.sizeHint().height(), 600);
+    panel.resize(panel.sizeHint());
+    panel.show();
+    QTest::qWait(20);
+    QScrollArea* scroll = panel.settingsScrollArea();
+    EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0);
+    EXPECT_LE(panel.footer()->geometry().bottom(), panel.height() - 18);
+    // The page behind the view is not painted over the paper.
+    EXPECT_FALSE(panel.settingsView()->autoFillBackground());
+
+    panel.setHeightLimit(std::nullopt);
+    EXPECT_EQ(panel.sizeHint().height(), full);
+}
+
+TEST_F(PanelViewTest, aFolderAddedInTheSettingsGrowsThePanelAtOnce) {
+    fs::create_directories(root / "Inbox");
+    auto model = makeModel();
+    ui::PanelView panel(*model, true);
+    const int before = panel.sizeHint().height();
+    chosenFolder = root / "Inbox";
+    panel.settingsView()->addFolderButton()->click();
+    ASSERT_EQ(panel.settingsView()->folderRows().size(), 1u);
+    EXPECT_GT(panel.sizeHint().height(), before);
+}
+
 TEST_F(PanelViewTest, keyboardUndoWorksWhileSettingsShowAndOtherKeysAsk) {
     const auto records = writeHistory(2);
     auto model = makeModel();
@@ -265,6 +336,28 @@ TEST_F(PanelViewTest, keyboardUndoWorksWhileSettingsShowAndOtherKeysAsk) {
 
     QTest::mouseClick(panel.footer()->quitButton(), Qt::LeftButton);
     EXPECT_EQ(quit.count(), 2);
+}
+
+TEST_F(PanelViewTest, keyboardUndoInsideTheRenameFieldUndoesTypingOnly) {
+    const auto records = writeHistory(1);
+    auto model = makeModel();
+    ui::PanelView panel(*model);
+    panel.resize(panel.sizeHint());
+    panel.show();
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    auto* row = panel.recentList()->column()->findChild<ui::RecordRow*>();
+    ASSERT_NE(row, nullptr);
+    row->beginRename(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return row->nameField() && row->nameField()->hasFocus(); }));
+    QTest::keyClick(row->nameField(), Qt::Key_End);
+    QTest::keyClicks(row->nameField(), "x");
+    ASSERT_EQ(row->nameField()->text(), "Named 1x");
+
+    QTest::keyClick(row->nameField(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(row->nameField()->text(), "Named 1");
+    EXPECT_TRUE(fs::exists(screenshots / records[0].currentName));
+    EXPECT_FALSE(model->history().front().undone);
 }
 
 TEST_F(PanelViewTest, droppedFilesAndFoldersReachTheModelInOrder) {
@@ -323,6 +416,19 @@ TEST_F(PanelViewTest, dragHoverFollowsEnterAndLeaveAndIgnoresRemoteUrls) {
     QApplication::sendEvent(target, &remoteEnter);
     EXPECT_FALSE(remoteEnter.isAccepted());
     EXPECT_FALSE(target->dropTargeted());
+}
+
+TEST_F(PanelViewTest, appearingChecksTheEngineAgain) {
+    auto model = makeModel();
+    ui::PanelView panel(*model);
+    ui::EngineBadge* badge = panel.header()->engineBadge();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->engine().kind == Kind::visionModel; }, 5000));
+    EXPECT_EQ(ui::EngineBadge::label(badge->engine()), "Local model");
+
+    namer->current = {Kind::textOnly, "The local model isn't available."};
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return badge->engine().kind == Kind::textOnly; }, 5000));
+    EXPECT_EQ(badge->toolTip(), "The local model isn't available.");
 }
 
 TEST_F(PanelViewTest, appearingPrunesVanishedFilesAndSwitchFollowsTheModel) {

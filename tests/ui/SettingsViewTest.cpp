@@ -10,6 +10,7 @@
 #include "settings/SettingsView.h"
 #include "settings/StyleOption.h"
 
+#include "panel/WrappedText.h"
 #include <QLabel>
 #include <QLineEdit>
 
@@ -149,11 +150,17 @@ TEST_F(SettingsViewTest, switchesWriteTheModelAndTheLoginEntry) {
     EXPECT_FALSE(view.downloadsToggle()->isChecked());
 }
 
+// The model checks its engine in the background; the card follows when the answer comes.
+bool engineSettles(const app::AppModel& model, const engine::Namer::Engine& expected) {
+    return QTest::qWaitFor([&] { return model.engine() == expected; }, 5000);
+}
+
 TEST_F(SettingsViewTest, engineCardShowsAReasonOnlyWhenThereIsOne) {
     namer->current = {Kind::textOnly, "Choose a local model in Settings for better names."};
     {
         auto model = makeModel();
         ui::SettingsView view(*model);
+        ASSERT_TRUE(engineSettles(*model, namer->current));
         EXPECT_EQ(ui::EngineBadge::label(view.engineBadge()->engine()), "Text in image");
         EXPECT_TRUE(view.engineReason()->isVisibleTo(&view));
         EXPECT_EQ(view.engineReason()->text(),
@@ -163,11 +170,13 @@ TEST_F(SettingsViewTest, engineCardShowsAReasonOnlyWhenThereIsOne) {
     {
         auto model = makeModel();
         ui::SettingsView view(*model);
+        ASSERT_TRUE(engineSettles(*model, namer->current));
         EXPECT_FALSE(view.engineReason()->isVisibleTo(&view));
     }
     namer->current = {Kind::visionModel, ""};
     auto model = makeModel();
     ui::SettingsView view(*model);
+    ASSERT_TRUE(engineSettles(*model, namer->current));
     EXPECT_EQ(ui::EngineBadge::label(view.engineBadge()->engine()), "Local model");
     EXPECT_FALSE(view.engineReason()->isVisibleTo(&view));
     // There is no update feed to check.

@@ -105,9 +105,11 @@ void DropTarget::setTargeted(bool targeted) {
     }
     targeted_ = targeted;
     prompt_->setTargeted(targeted);
-    fade_->stop();
+    // A running fade turns round where it is rather than jumping to its other end.
     fade_->setDirection(targeted ? QAbstractAnimation::Forward : QAbstractAnimation::Backward);
-    fade_->start();
+    if (fade_->state() != QAbstractAnimation::Running) {
+        fade_->start();
+    }
 }
 
 } // namespace ui

@@ -6,9 +6,9 @@
 #include "look/Ink.h"
 #include "panel/IconButton.h"
 #include "panel/SpillItem.h"
+#include "panel/WrappedText.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QVBoxLayout>
 
 namespace ui {
@@ -25,7 +25,8 @@ constexpr qreal infoIconSize = 14;
 } // namespace
 
 MessageBanner::MessageBanner(app::AppModel& model, QWidget* parent)
-    : BoxedSection(bannerBox(), parent), model_(model), text_(new QLabel(this)),
+    : BoxedSection(bannerBox(), parent), model_(model),
+      text_(new WrappedText(QString(), Fonts::system(11.5), Ink::ink(), this)),
       nameAgain_(
           new CrayonButton(QStringLiteral("Name Again"), CrayonButton::Kind::orange, true, this)),
       dismiss_(new IconButton(QStringLiteral("x"), Ink::ink3(), 10, QSize(16, 16), this)) {
@@ -35,19 +36,13 @@ MessageBanner::MessageBanner(app::AppModel& model, QWidget* parent)
 
     auto* info = new IconButton(QStringLiteral("info-fill"), Ink::orangeDeep(), infoIconSize,
                                 QSize(16, 16), this);
-    info->setEnabled(false);
+    // Only a picture: no hand, and clicks go to the banner.
     info->unsetCursor();
     info->setAttribute(Qt::WA_TransparentForMouseEvents);
     row->addWidget(info, 0, Qt::AlignTop);
 
     auto* column = new QVBoxLayout;
     column->setSpacing(6);
-    text_->setWordWrap(true);
-    text_->setFont(Fonts::system(11.5, QFont::Normal));
-    text_->setTextFormat(Qt::PlainText);
-    QPalette palette = text_->palette();
-    palette.setColor(QPalette::WindowText, Ink::ink());
-    text_->setPalette(palette);
     column->addWidget(text_);
     SpillItem::addButton(column, nameAgain_, Qt::AlignLeft);
     row->addLayout(column, 1);

@@ -2,8 +2,6 @@
 
 #include "panel/BoxedSection.h"
 
-class QLabel;
-
 namespace app {
 class AppModel;
 }
@@ -12,6 +10,7 @@ namespace ui {
 
 class CrayonButton;
 class IconButton;
+class WrappedText;
 
 // The model's status line, with "Name Again" after an undo and a dismiss button. Hidden while
 // there is no message.
@@ -32,7 +31,7 @@ private:
     void dismiss();
 
     app::AppModel& model_;
-    QLabel* text_;
+    WrappedText* text_;
     CrayonButton* nameAgain_;
     IconButton* dismiss_;
 };

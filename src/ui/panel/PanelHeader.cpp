@@ -1,9 +1,9 @@
 #include "panel/PanelHeader.h"
 
 #include "AppModel.h"
-#include "look/AppLogo.h"
 #include "look/Fonts.h"
 #include "look/Ink.h"
+#include "panel/CachedLogo.h"
 #include "panel/EngineBadge.h"
 #include "panel/NamingBadge.h"
 
@@ -53,7 +53,7 @@ void PanelHeader::refresh() {
 void PanelHeader::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    AppLogo::paint(painter, QRectF(0, (height() - logoSize) / 2.0, logoSize, logoSize));
+    CachedLogo::paint(painter, QRectF(0, (height() - logoSize) / 2.0, logoSize, logoSize));
 }
 
 } // namespace ui

@@ -7,16 +7,20 @@
 #include "panel/AutoNameSection.h"
 #include "panel/BoxedSection.h"
 #include "panel/DropTarget.h"
-#include "panel/EngineRefresh.h"
 #include "panel/MessageBanner.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
 #include "panel/RecentList.h"
+#include "panel/SlimScrollBar.h"
+#include "panel/SpillItem.h"
 #include "panel/TextButton.h"
 #include "settings/SettingsView.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -26,6 +30,8 @@ namespace {
 
 constexpr int padding = 18;
 constexpr int spacing = 14;
+// Room beside the settings cards for their outline and shadow.
+constexpr int cardSpill = 8;
 
 } // namespace
 
@@ -69,16 +75,87 @@ PanelView::PanelView(app::AppModel& model, bool showSettings, QWidget* parent)
 void PanelView::setShowSettings(bool show) {
     showSettings_ = show;
     if (show && settings_ == nullptr) {
-        settings_ = new SettingsView(model_, this);
-        auto* layout = static_cast<QVBoxLayout*>(this->layout());
-        layout->insertWidget(layout->indexOf(home_) + 1, settings_);
+        makeSettings();
     }
     home_->setVisible(!show);
-    if (settings_ != nullptr) {
-        settings_->setVisible(show);
+    if (settingsScroll_ != nullptr) {
+        settingsScroll_->setVisible(show);
+        fitSettings();
     }
     footer_->setSettingsShown(show);
     relayout();
+}
+
+void PanelView::makeSettings() {
+    settings_ = new SettingsView(model_);
+    settings_->setUpdater(updater_);
+    // In a scroll view the page draws its own cards: the panel cannot clip them to the view.
+    BoxedSection::markAsHost(settings_);
+    settings_->setContentsMargins(cardSpill, 0, cardSpill, 0);
+    settingsScroll_ = new QScrollArea(this);
+    settingsScroll_->setFrameShape(QFrame::NoFrame);
+    settingsScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    settingsScroll_->setWidgetResizable(true);
+    settingsScroll_->setAutoFillBackground(false);
+    settingsScroll_->viewport()->setAutoFillBackground(false);
+    SlimScrollBar::apply(settingsScroll_);
+    settingsScroll_->setWidget(settings_);
+    // The scroll view gives its page a background; the paper shows through instead.
+    settings_->setAutoFillBackground(false);
+    settings_->installEventFilter(this);
+    connect(settings_, &SettingsView::contentChanged, this, [this] {
+        fitSettings();
+        relayout();
+    });
+    // The view reaches into the panel's padding so the cards' outlines and shadows are not cut.
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    layout->insertItem(layout->indexOf(home_) + 1,
+                       new SpillItem(settingsScroll_, QMargins(cardSpill, 0, cardSpill, 0)));
+}
+
+void PanelView::setHeightLimit(std::optional<int> limit) {
+    heightLimit_ = limit;
+    fitSettings();
+    relayout();
+}
+
+std::optional<int> PanelView::effectiveHeightLimit() const {
+    if (heightLimit_) {
+        return heightLimit_;
+    }
+    if (QGuiApplication::platformName() == QLatin1String("offscreen") || screen() == nullptr) {
+        return std::nullopt;
+    }
+    return screen()->availableGeometry().height();
+}
+
+void PanelView::fitSettings() {
+    if (settingsScroll_ == nullptr) {
+        return;
+    }
+    const int pageWidth = panelWidth - 2 * padding + 2 * cardSpill;
+    int height = settings_->heightForWidth(pageWidth);
+    if (const auto limit = effectiveHeightLimit()) {
+        const int rest =
+            header_->sizeHint().height() + footer_->sizeHint().height() + 2 * padding + 2 * spacing;
+        // Never less than a card or two, however small the screen.
+        height = std::min(height, std::max(200, *limit - rest));
+    }
+    settingsScroll_->setFixedHeight(height);
+}
+
+bool PanelView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == settings_ && event->type() == QEvent::LayoutRequest) {
+        fitSettings();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PanelView::setUpdater(app::Updater* updater) {
+    updater_ = updater;
+    if (settings_ != nullptr) {
+        settings_->setUpdater(updater);
+    }
 }
 
 void PanelView::relayout() {
@@ -112,6 +189,8 @@ void PanelView::paintEvent(QPaintEvent* event) {
 
 void PanelView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // The screen may have changed since the last time.
+    fitSettings();
     if (!event->spontaneous()) {
         refreshOnAppearance();
     }
@@ -119,7 +198,7 @@ void PanelView::showEvent(QShowEvent* event) {
 
 void PanelView::refreshOnAppearance() {
     // The badge tells the engine as it is now, and the list shows no vanished file.
-    EngineRefresh::request(model_);
+    model_.refreshEngine();
     model_.pruneMissing();
 }
 

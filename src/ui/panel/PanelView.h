@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
+
+class QScrollArea;
 
 namespace app {
 class AppModel;
-}
+class Updater;
+} // namespace app
 
 namespace ui {
 
@@ -29,6 +33,11 @@ public:
 
     bool showSettings() const { return showSettings_; }
     void setShowSettings(bool show);
+    // The update checker the settings' About card asks; none keeps its button disabled.
+    void setUpdater(app::Updater* updater);
+    // The tallest the panel may be. Unset: the screen's available height on a real display,
+    // no limit off screen (snapshots show the whole page). Taller settings scroll.
+    void setHeightLimit(std::optional<int> limit);
 
     // The fitting size: the panel's width and the height its content needs there.
     QSize sizeHint() const override;
@@ -42,6 +51,7 @@ public:
     PanelFooter* footer() const { return footer_; }
     // Null until the settings were first shown.
     SettingsView* settingsView() const { return settings_; }
+    QScrollArea* settingsScrollArea() const { return settingsScroll_; }
 
 signals:
     void openDashboardRequested();
@@ -53,6 +63,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void addShortcuts();
@@ -60,9 +71,14 @@ private:
     void refreshOnAppearance();
     // Content changed height: the fitting size must be measured again.
     void relayout();
+    void makeSettings();
+    // Gives the settings' scroll view the page's height, or what the height limit leaves.
+    void fitSettings();
+    std::optional<int> effectiveHeightLimit() const;
 
     app::AppModel& model_;
     bool showSettings_ = false;
+    app::Updater* updater_ = nullptr;
     PanelHeader* header_;
     QWidget* home_;
     AutoNameSection* autoName_;
@@ -70,6 +86,8 @@ private:
     MessageBanner* banner_;
     RecentList* recent_;
     SettingsView* settings_ = nullptr;
+    QScrollArea* settingsScroll_ = nullptr;
+    std::optional<int> heightLimit_;
     PanelFooter* footer_;
 };
 

@@ -6,9 +6,10 @@
 #include "panel/BoxedSection.h"
 #include "panel/LazyRecordColumn.h"
 #include "panel/RecentHeader.h"
+#include "panel/SlimScrollBar.h"
+#include "panel/WrappedText.h"
 
 #include <QEvent>
-#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -37,6 +38,7 @@ RecentList::RecentList(app::AppModel& model, QWidget* parent)
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    SlimScrollBar::apply(scroll_);
     scroll_->setWidgetResizable(false);
     scroll_->setAutoFillBackground(false);
     scroll_->viewport()->setAutoFillBackground(false);
@@ -48,14 +50,9 @@ RecentList::RecentList(app::AppModel& model, QWidget* parent)
 
     auto* noteLayout = new QVBoxLayout(note_);
     noteLayout->setContentsMargins(12, 12, 12, 12);
-    auto* text = new QLabel(
+    auto* text = new WrappedText(
         QStringLiteral("Take a screenshot like you always do. It gets a real name a second later."),
-        note_);
-    text->setWordWrap(true);
-    text->setFont(Fonts::system(12, QFont::Normal));
-    QPalette palette = text->palette();
-    palette.setColor(QPalette::WindowText, Ink::ink3());
-    text->setPalette(palette);
+        Fonts::system(12), Ink::ink3(), note_);
     noteLayout->addWidget(text);
 
     refresh();

@@ -5,7 +5,6 @@
 #include <QWidget>
 #include <vector>
 
-class QLabel;
 class QScrollArea;
 
 namespace app {

@@ -25,7 +25,10 @@ qreal lineAscent(const ToggleRow::Line& line) {
 ToggleRow::ToggleRow(std::vector<Line> lines, qreal lineSpacing, QWidget* parent)
     : QWidget(parent), lines_(std::move(lines)), lineSpacing_(lineSpacing),
       toggle_(new CrayonToggle(QString(), this)) {
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    toggle_->setAccessibleName(labelText());
     connect(toggle_, &QAbstractButton::toggled, this, &ToggleRow::toggled);
 }
 
@@ -43,6 +46,8 @@ void ToggleRow::showChecked(bool checked) {
 
 void ToggleRow::setLines(std::vector<Line> lines) {
     lines_ = std::move(lines);
+    paintedWidth_ = -1;
+    toggle_->setAccessibleName(labelText());
     updateGeometry();
     update();
 }
@@ -59,7 +64,7 @@ QString ToggleRow::labelText() const {
     return texts.join(QLatin1Char('\n'));
 }
 
-qreal ToggleRow::lineHeight(const Line& line) const {
+qreal ToggleRow::lineHeight(const Line& line) {
     qreal height = 0;
     for (const auto& run : line) {
         height = std::max(height, QFontMetricsF(run.font).height());
@@ -67,15 +72,41 @@ qreal ToggleRow::lineHeight(const Line& line) const {
     return height;
 }
 
-qreal ToggleRow::labelHeight() const {
+qreal ToggleRow::labelHeight(const std::vector<Line>& lines) const {
     qreal height = 0;
-    for (const auto& line : lines_) {
+    for (const auto& line : lines) {
         height += lineHeight(line);
     }
-    if (lines_.size() > 1) {
-        height += lineSpacing_ * static_cast<qreal>(lines_.size() - 1);
+    if (lines.size() > 1) {
+        height += lineSpacing_ * static_cast<qreal>(lines.size() - 1);
     }
     return height;
+}
+
+qreal ToggleRow::labelWidth() const {
+    return std::max<qreal>(0, width() - toggle_->sizeHint().width() - labelGap);
+}
+
+std::vector<ToggleRow::Line> ToggleRow::wrapped(qreal width) const {
+    std::vector<Line> lines;
+    for (const auto& line : lines_) {
+        Line current;
+        qreal used = 0;
+        for (Run run : line) {
+            qreal advance = QFontMetricsF(run.font).horizontalAdvance(run.text);
+            if (!current.empty() && used + advance > width) {
+                lines.push_back(std::move(current));
+                current = {};
+                used = 0;
+                run.text = run.text.trimmed();
+                advance = QFontMetricsF(run.font).horizontalAdvance(run.text);
+            }
+            used += advance;
+            current.push_back(std::move(run));
+        }
+        lines.push_back(std::move(current));
+    }
+    return lines;
 }
 
 QSize ToggleRow::sizeHint() const {
@@ -89,12 +120,18 @@ QSize ToggleRow::sizeHint() const {
     }
     const QSize switchSize = toggle_->sizeHint();
     return QSizeF(std::ceil(width + labelGap + switchSize.width()),
-                  std::ceil(std::max<qreal>(labelHeight(), switchSize.height())))
+                  std::ceil(std::max<qreal>(labelHeight(lines_), switchSize.height())))
         .toSize();
 }
 
+int ToggleRow::heightForWidth(int width) const {
+    const QSize switchSize = toggle_->sizeHint();
+    const qreal label = labelHeight(wrapped(width - switchSize.width() - labelGap));
+    return static_cast<int>(std::ceil(std::max<qreal>(label, switchSize.height())));
+}
+
 QSize ToggleRow::minimumSizeHint() const {
-    return {toggle_->sizeHint().width(), sizeHint().height()};
+    return {toggle_->sizeHint().width(), heightForWidth(toggle_->sizeHint().width() * 4)};
 }
 
 void ToggleRow::resizeEvent(QResizeEvent* event) {
@@ -113,21 +150,37 @@ void ToggleRow::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
 }
 
+const std::vector<ToggleRow::Line>& ToggleRow::paintedLines() const {
+    if (paintedWidth_ == width()) {
+        return painted_;
+    }
+    const qreal available = labelWidth();
+    painted_ = wrapped(available);
+    for (auto& line : painted_) {
+        qreal x = 0;
+        for (auto& run : line) {
+            const QFontMetricsF metrics(run.font);
+            run.text = metrics.elidedText(run.text, Qt::ElideRight, available - x);
+            x += metrics.horizontalAdvance(run.text);
+        }
+    }
+    paintedWidth_ = width();
+    return painted_;
+}
+
 void ToggleRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const qreal available = width() - toggle_->width() - labelGap;
-    qreal y = (height() - labelHeight()) / 2;
-    for (const auto& line : lines_) {
+    const auto& lines = paintedLines();
+    qreal y = (height() - labelHeight(lines)) / 2;
+    for (const auto& line : lines) {
         const qreal baseline = y + lineAscent(line);
         qreal x = 0;
         for (const auto& run : line) {
-            const QFontMetricsF metrics(run.font);
-            const QString shown = metrics.elidedText(run.text, Qt::ElideRight, available - x);
             painter.setFont(run.font);
             painter.setPen(run.color);
-            painter.drawText(QPointF(x, baseline), shown);
-            x += metrics.horizontalAdvance(shown);
+            painter.drawText(QPointF(x, baseline), run.text);
+            x += QFontMetricsF(run.font).horizontalAdvance(run.text);
         }
         y += lineHeight(line) + lineSpacing_;
     }

@@ -35,6 +35,8 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
 
 signals:
     void toggled(bool checked);
@@ -45,10 +47,18 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    qreal lineHeight(const Line& line) const;
-    qreal labelHeight() const;
+    // The label's lines at a width: a run that does not fit after another starts a new line.
+    std::vector<Line> wrapped(qreal width) const;
+    static qreal lineHeight(const Line& line);
+    qreal labelHeight(const std::vector<Line>& lines) const;
+    qreal labelWidth() const;
+
+    // The lines as drawn at `paintedWidth_`, wrapped and shortened.
+    const std::vector<Line>& paintedLines() const;
 
     std::vector<Line> lines_;
+    mutable std::vector<Line> painted_;
+    mutable int paintedWidth_ = -1;
     qreal lineSpacing_;
     CrayonToggle* toggle_;
 };

@@ -1,10 +1,10 @@
 #include "settings/AboutRow.h"
 
 #include "Updater.h"
-#include "look/AppLogo.h"
 #include "look/CrayonButton.h"
 #include "look/Fonts.h"
 #include "look/Ink.h"
+#include "panel/CachedLogo.h"
 #include "panel/SpillItem.h"
 
 #include <QHBoxLayout>
@@ -31,7 +31,7 @@ QLabel* label(const QString& text, const QFont& font, const QColor& color, QWidg
 
 AboutRow::AboutRow(QWidget* parent)
     : QWidget(parent), check_(new CrayonButton(QStringLiteral("Check for Updates\u2026"),
-                                               CrayonButton::Kind::plain, false, this)) {
+                                               CrayonButton::Kind::plain, true, this)) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
@@ -75,7 +75,7 @@ void AboutRow::refresh() {
 void AboutRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    AppLogo::paint(painter, QRectF(0, (height() - logoSize) / 2.0, logoSize, logoSize));
+    CachedLogo::paint(painter, QRectF(0, (height() - logoSize) / 2.0, logoSize, logoSize));
 }
 
 } // namespace ui

@@ -10,6 +10,7 @@
 #include "panel/EngineBadge.h"
 #include "panel/SpillItem.h"
 #include "panel/ToggleRow.h"
+#include "panel/WrappedText.h"
 #include "settings/AboutRow.h"
 #include "settings/FolderRow.h"
 #include "settings/SettingsCard.h"
@@ -26,15 +27,8 @@ namespace {
 
 constexpr const char* exampleName = "dentist appointment reminder";
 
-QLabel* noteLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setFont(Fonts::system(11));
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Ink::ink3());
-    label->setPalette(palette);
-    return label;
+WrappedText* noteLabel(const QString& text, QWidget* parent) {
+    return new WrappedText(text, Fonts::system(11), Ink::ink3(), parent);
 }
 
 ToggleRow* boldToggle(const QString& text, QWidget* parent) {
@@ -112,8 +106,8 @@ QWidget* SettingsView::makeWatchCard() {
     folders_->setSpacing(8);
     card->content()->addLayout(folders_);
 
-    addFolder_ = new CrayonButton(QStringLiteral("Add Folder\u2026"), CrayonButton::Kind::plain,
-                                  false, card);
+    addFolder_ =
+        new CrayonButton(QStringLiteral("Add Folder\u2026"), CrayonButton::Kind::plain, true, card);
     SpillItem::addButton(card->content(), addFolder_, Qt::AlignLeft);
     connect(addFolder_, &QAbstractButton::clicked, this, [this] { model_.addWatchedFolder(); });
 
@@ -158,9 +152,9 @@ QLayout* SettingsView::makeBottomRow() {
     row->setContentsMargins(0, 0, 0, 6);
     row->setSpacing(8);
     undoAll_ = new CrayonButton(QStringLiteral("Undo Recent Renames"), CrayonButton::Kind::plain,
-                                false, this);
+                                true, this);
     clearHistory_ =
-        new CrayonButton(QStringLiteral("Clear History"), CrayonButton::Kind::plain, false, this);
+        new CrayonButton(QStringLiteral("Clear History"), CrayonButton::Kind::plain, true, this);
     SpillItem::addButton(row, undoAll_);
     SpillItem::addButton(row, clearHistory_);
     row->addStretch(1);
@@ -201,6 +195,7 @@ void SettingsView::refreshFolders() {
                 [this](const QString& path) { model_.removeWatchedFolder(path); });
         folders_->addWidget(row);
     }
+    emit contentChanged();
 }
 
 void SettingsView::refreshSwitches() {
@@ -216,6 +211,7 @@ void SettingsView::refreshEngine() {
         engine.kind == engine::Namer::Engine::Kind::textOnly && !engine.reason.empty();
     reason_->setText(showReason ? QString::fromStdString(engine.reason) : QString());
     reason_->setVisible(showReason);
+    emit contentChanged();
 }
 
 void SettingsView::refreshHistoryButtons() {
@@ -224,12 +220,12 @@ void SettingsView::refreshHistoryButtons() {
 }
 
 void SettingsView::paintEvent(QPaintEvent*) {
-    // Inside the panel, the panel draws the paper and the cards; alone, the page does.
-    if (!isWindow()) {
-        return;
-    }
+    // Alone, the page draws its paper; inside the panel the panel does, and the page draws its
+    // cards whenever it hosts them.
     QPainter painter(this);
-    Paper::fill(painter, QRectF(rect()));
+    if (isWindow()) {
+        Paper::fill(painter, QRectF(rect()));
+    }
     BoxedSection::paintBoxes(painter, this);
 }
 

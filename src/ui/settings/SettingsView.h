@@ -3,7 +3,6 @@
 #include <QWidget>
 #include <vector>
 
-class QLabel;
 class QVBoxLayout;
 
 namespace app {
@@ -19,6 +18,7 @@ class EngineBadge;
 class FolderRow;
 class StyleOption;
 class ToggleRow;
+class WrappedText;
 
 // The settings page, shown in the middle of the panel. Every control edits the model at once;
 // the page keeps nothing of its own.
@@ -38,10 +38,14 @@ public:
     ToggleRow* notifyToggle() const { return notify_; }
     EngineBadge* engineBadge() const { return engine_; }
     // Shown only for a text-only engine with a reason.
-    QLabel* engineReason() const { return reason_; }
+    WrappedText* engineReason() const { return reason_; }
     AboutRow* aboutRow() const { return about_; }
     CrayonButton* undoAllButton() const { return undoAll_; }
     CrayonButton* clearHistoryButton() const { return clearHistory_; }
+
+signals:
+    // Rows or lines came or went: a view that sizes the page must measure it again now.
+    void contentChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -69,7 +73,7 @@ private:
     ToggleRow* login_ = nullptr;
     ToggleRow* notify_ = nullptr;
     EngineBadge* engine_ = nullptr;
-    QLabel* reason_ = nullptr;
+    WrappedText* reason_ = nullptr;
     AboutRow* about_ = nullptr;
     CrayonButton* undoAll_ = nullptr;
     CrayonButton* clearHistory_ = nullptr;

@@ -23,7 +23,8 @@ StyleOption::StyleOption(const QString& text, QWidget* parent) : QAbstractButton
     setText(text);
     setAccessibleName(text);
     setFocusPolicy(Qt::TabFocus);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setToolTip(text);
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     PointerCursor::attach(this);
 }
 
@@ -52,6 +53,10 @@ QSize StyleOption::sizeHint() const {
     return QSizeF(std::ceil(width), std::ceil(height)).toSize();
 }
 
+QSize StyleOption::minimumSizeHint() const {
+    return {static_cast<int>(padX * 2 + markerSize + spacing) + 40, sizeHint().height()};
+}
+
 void StyleOption::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -71,11 +76,18 @@ void StyleOption::paintEvent(QPaintEvent*) {
         painter.drawEllipse(QRectF(marker.center().x() - dotSize / 2,
                                    marker.center().y() - dotSize / 2, dotSize, dotSize));
     }
-    painter.setFont(textFont());
+    const QFont font = textFont();
+    painter.setFont(font);
     painter.setPen(Ink::ink());
     const qreal left = padX + markerSize + spacing;
-    painter.drawText(QRectF(left, 0, width() - left, height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     text());
+    const qreal available = width() - left - padX;
+    if (shownWidth_ != width() || shownBold_ != selected_) {
+        shown_ = QFontMetricsF(font).elidedText(text(), Qt::ElideRight, available);
+        shownWidth_ = width();
+        shownBold_ = selected_;
+    }
+    painter.drawText(QRectF(left, 0, available, height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     shown_);
 }
 
 } // namespace ui

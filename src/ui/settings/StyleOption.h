@@ -16,7 +16,8 @@ public:
     void setSelected(bool selected);
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    // Narrower than the text: the text ends in an ellipsis, the whole of it in the tooltip.
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -25,6 +26,10 @@ private:
     QFont textFont() const;
 
     bool selected_ = false;
+    // The text as drawn, shortened for `shownWidth_`.
+    mutable QString shown_;
+    mutable int shownWidth_ = -1;
+    mutable bool shownBold_ = false;
 };
 
 } // namespace ui
