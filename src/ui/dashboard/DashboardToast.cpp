@@ -8,10 +8,12 @@
 #include "look/Ink.h"
 #include "look/PointerCursor.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QToolButton>
+#include <QVariantAnimation>
 
 namespace ui {
 
@@ -28,7 +30,22 @@ DashboardToast::DashboardToast(app::AppModel& model, QWidget* parent,
     : QWidget(parent), model_(model), text_(new QLabel(this)),
       nameAgain_(
           new CrayonButton(QStringLiteral("Name Again"), CrayonButton::Kind::orange, true, this)),
-      close_(new QToolButton(this)) {
+      close_(new QToolButton(this)), fade_(new QGraphicsOpacityEffect(this)),
+      slide_(new QVariantAnimation(this)) {
+    fade_->setOpacity(0);
+    setGraphicsEffect(fade_);
+    slide_->setDuration(220);
+    slide_->setEasingCurve(QEasingCurve::OutCubic);
+    connect(slide_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        presence_ = value.toReal();
+        fade_->setOpacity(presence_);
+        place(area_);
+    });
+    connect(slide_, &QVariantAnimation::finished, this, [this] {
+        if (presence_ <= 0) {
+            hide();
+        }
+    });
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(padX + iconSide + 10, padY, padX, padY);
     row->setSpacing(10);
@@ -63,7 +80,7 @@ void DashboardToast::sync() {
     if (!message) {
         shown_.clear();
         timer_.stop();
-        hide();
+        animateTo(0);
         return;
     }
     // A new text gets four seconds of its own; the same text again does not restart them.
@@ -76,6 +93,23 @@ void DashboardToast::sync() {
     place(area_);
     show();
     raise();
+    animateTo(1);
+}
+
+void DashboardToast::animateTo(qreal shown) {
+    if (slide_->endValue().toReal() == shown && slide_->state() == QAbstractAnimation::Running) {
+        return;
+    }
+    slide_->stop();
+    if (presence_ == shown) {
+        if (shown <= 0) {
+            hide();
+        }
+        return;
+    }
+    slide_->setStartValue(presence_);
+    slide_->setEndValue(shown);
+    slide_->start();
 }
 
 void DashboardToast::expire() {
@@ -100,8 +134,9 @@ void DashboardToast::place(const QRect& area) {
     layout()->activate();
     const int height =
         layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width) : sizeHint().height();
-    setGeometry(area.left() + (area.width() - width) / 2, area.bottom() - bottomGap - height, width,
-                height);
+    const int sink = static_cast<int>((1 - presence_) * (bottomGap + height));
+    setGeometry(area.left() + (area.width() - width) / 2, area.bottom() - bottomGap - height + sink,
+                width, height);
 }
 
 void DashboardToast::paintEvent(QPaintEvent*) {

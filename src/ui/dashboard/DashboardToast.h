@@ -6,7 +6,9 @@
 
 #include <chrono>
 
+class QGraphicsOpacityEffect;
 class QLabel;
+class QVariantAnimation;
 class QToolButton;
 
 namespace app {
@@ -44,6 +46,8 @@ protected:
 private:
     void sync();
     void expire();
+    // Slides in from the bottom edge while fading in, and back out.
+    void animateTo(qreal shown);
 
     app::AppModel& model_;
     QLabel* text_;
@@ -52,6 +56,9 @@ private:
     QTimer timer_;
     QString shown_;
     QRect area_;
+    QGraphicsOpacityEffect* fade_;
+    QVariantAnimation* slide_;
+    qreal presence_ = 0; // 0 off screen, 1 in place
 };
 
 } // namespace ui

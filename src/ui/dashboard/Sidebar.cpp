@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QVariantAnimation>
 
 namespace ui {
 
@@ -57,8 +58,17 @@ Sidebar::Sidebar(app::AppModel& model, QWidget* parent)
       tidy_(new CrayonButton(QStringLiteral("Choose Folder\u2026"), CrayonButton::Kind::orange,
                              true, this)),
       settings_(
-          new CrayonButton(QStringLiteral("Settings"), CrayonButton::Kind::plain, true, this)) {
+          new CrayonButton(QStringLiteral("Settings"), CrayonButton::Kind::plain, true, this)),
+      selection_(new QVariantAnimation(this)) {
     setFixedWidth(width);
+    selection_->setDuration(120);
+    selection_->setEasingCurve(QEasingCurve::OutCubic);
+    selection_->setStartValue(0.0);
+    selection_->setEndValue(1.0);
+    connect(selection_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        selectionProgress_ = value.toReal();
+        update();
+    });
     setMouseTracking(true);
     settings_->hide();
     connect(tidy_, &QAbstractButton::clicked, this, [this]() { model_.chooseFolderToTidy(); });
@@ -70,8 +80,10 @@ void Sidebar::setScope(const DashScope& scope) {
     if (scope == scope_) {
         return;
     }
+    previous_ = scope_;
     scope_ = scope;
-    update();
+    selection_->stop();
+    selection_->start();
 }
 
 void Sidebar::setSettingsButtonVisible(bool visible) {
@@ -188,11 +200,16 @@ void Sidebar::paintEvent(QPaintEvent*) {
 
     for (const Entry& entry : entries_) {
         const bool selected = entry.scope == scope_;
-        if (selected) {
+        // The box moves from the old entry to the new one by fading across.
+        const qreal boxOpacity =
+            selected ? selectionProgress_ : (entry.scope == previous_ ? 1 - selectionProgress_ : 0);
+        if (boxOpacity > 0) {
             QColor hatch = Ink::orange();
             hatch.setAlphaF(0.18F);
             CrayonBox box{Ink::peach(), hatch, Ink::ink(), 1.8, 10, false, false, 61};
+            painter.setOpacity(boxOpacity);
             box.paint(painter, entry.rect);
+            painter.setOpacity(1);
         }
         const QRectF row = entry.rect.adjusted(10, 0, -10, 0);
         Icons::paint(painter, QRectF(row.left() + 2.75, row.center().y() - 6.25, 12.5, 12.5),

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+class QVariantAnimation;
+
 #include <vector>
 
 namespace app {
@@ -66,6 +68,9 @@ private:
     std::vector<std::pair<QString, qreal>> labels_; // section labels and their baselines' tops
     CrayonButton* tidy_;
     CrayonButton* settings_;
+    QVariantAnimation* selection_;
+    app::DashScope previous_;
+    qreal selectionProgress_ = 1;
 };
 
 } // namespace ui
