@@ -3,7 +3,7 @@ BUILD ?= build
 GENERATOR ?= Ninja
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench package clean
+.PHONY: deps configure build run test bench package clean fuzz-build fuzz fuzz-regress
 
 deps:
 	@scripts/install-deps
@@ -29,5 +29,23 @@ package: build
 bench: build
 	$(BUILD)/bench/quillmark-bench
 
+# libFuzzer targets in their own clang build; FUZZ_TARGETS picks some of them.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
+
+$(FUZZ_BUILD)/build.ninja: | deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G $(GENERATOR) -DQUILLMARK_FUZZ=ON
+
+fuzz-build: deps $(FUZZ_BUILD)/build.ninja
+	cmake --build $(FUZZ_BUILD)
+
+fuzz: fuzz-build
+	scripts/fuzz run $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# Each target once over its seeds: a quick check that no known input crashes.
+fuzz-regress: fuzz-build
+	scripts/fuzz regress $(FUZZ_BUILD) $(FUZZ_TARGETS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD)

@@ -1,4 +1,5 @@
 #include "files/HistoryStore.h"
+#include "files/HistoryCodec.h"
 
 #include "engine/ScratchFolder.h"
 
@@ -308,5 +309,21 @@ TEST_F(HistoryStoreTest, killedSaveLeavesOldOrNewFile) {
         std::vector<RenameRecord> loaded = newStore().load();
         EXPECT_TRUE(loaded == first || loaded == second)
             << "round " << round << ": " << loaded.size() << " records";
+    }
+}
+
+// The clock holds about 1678 to 2262; a date beyond that must not wrap around silently.
+TEST(HistoryCodec, datesBeyondTheClocksRangeAreInvalid) {
+    for (const char* date : {"0000-01-01T00:00:00Z", "1677-09-21T00:12:43Z", "2262-04-11T23:47:17Z",
+                             "9999-12-31T23:59:59Z"}) {
+        EXPECT_EQ(HistoryCodec::parseDate(date), std::nullopt) << date;
+        EXPECT_EQ(HistoryCodec::decode("[" + recordJson(validId, "text", date) + "]"), std::nullopt)
+            << date;
+    }
+    for (const char* date :
+         {"1677-09-21T00:12:44Z", "1970-01-01T00:00:00Z", "2262-04-11T23:47:16Z"}) {
+        const auto parsed = HistoryCodec::parseDate(date);
+        ASSERT_TRUE(parsed.has_value()) << date;
+        EXPECT_EQ(HistoryCodec::formatDate(*parsed), date);
     }
 }

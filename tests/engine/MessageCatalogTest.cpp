@@ -17,6 +17,7 @@ const std::map<std::string, std::string> german = {
     {"Screenshots", "Bildschirmfotos"},
     {std::string("%d file\0%d files", 16), std::string("%d Datei\0%d Dateien", 19)},
     {"Untranslated", ""},
+    {"Empty singular", std::string("\0Leer", 5)},
 };
 
 } // namespace
@@ -29,6 +30,8 @@ TEST(MessageCatalogTest, readsTranslationsInEitherByteOrder) {
         EXPECT_EQ(MessageCatalog::lookUp(file, "Screenshot"), "Bildschirmfoto");
         EXPECT_EQ(MessageCatalog::lookUp(file, "Screen"), std::nullopt);
         EXPECT_EQ(MessageCatalog::lookUp(file, "Untranslated"), std::nullopt);
+        // Else the screenshot folder would be the pictures folder itself.
+        EXPECT_EQ(MessageCatalog::lookUp(file, "Empty singular"), std::nullopt);
         // A plural entry is found only by its whole original, and gives its first form.
         EXPECT_EQ(MessageCatalog::lookUp(file, "%d file"), std::nullopt);
         EXPECT_EQ(MessageCatalog::lookUp(file, std::string_view("%d file\0%d files", 16)),

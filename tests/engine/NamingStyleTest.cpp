@@ -1,4 +1,5 @@
 #include "naming/NamingStyle.h"
+#include "unicode/Unicode.h"
 
 #include <gtest/gtest.h>
 
@@ -158,4 +159,45 @@ TEST(NamingStyleDateFirst, withoutADateUsesToday) {
     const std::string result = NamingStyle(Case::dateFirst).apply("beach");
     const std::string after = day();
     EXPECT_TRUE(result == before + " Beach" || result == after + " Beach") << result;
+}
+
+// Names made of long characters: Devanagari clusters of four scalars, supplementary CJK, a
+// letter under a pile of accents, and a capital whose lower case is longer.
+TEST(NamingStyleAnyStyle, longNamesFitAFileNameWithExtensionAndNumber) {
+    std::string devanagari;
+    std::string cjk;
+    std::string capitals;
+    for (int i = 0; i < 70; ++i) {
+        devanagari += "\u0915\u094D\u0937\u093F";
+        cjk += "\U00020000";
+        capitals += i % 7 == 6 ? " " : "\u0130";
+    }
+    const std::string accented = "a" + [] {
+        std::string marks;
+        for (int i = 0; i < 200; ++i) {
+            marks += "\u0301";
+        }
+        return marks;
+    }();
+    for (const auto& [name, firstCharacter] :
+         {std::pair<std::string, std::string>{devanagari, "\u0915\u094D\u0937\u093F"},
+          {cjk, "\U00020000"},
+          {capitals, ""},
+          {accented, ""}}) {
+        for (const auto style : NamingStyle::allCases()) {
+            const std::string stem = style.apply(name, NamingStyle::exampleDate());
+            const std::string fileName = stem + " 99999.jpeg";
+            EXPECT_LE(fileName.size(), 255u) << style.rawValue();
+            ASSERT_FALSE(stem.empty()) << style.rawValue();
+            EXPECT_TRUE(Unicode::isValidUtf8(stem)) << style.rawValue();
+            EXPECT_NE(stem.back(), ' ') << style.rawValue();
+            EXPECT_NE(stem.back(), '-') << style.rawValue();
+            if (style.value() != Case::dateFirst && !firstCharacter.empty()) {
+                EXPECT_TRUE(stem.starts_with(firstCharacter)) << style.rawValue();
+            }
+        }
+    }
+    // Cut between whole characters, never inside one.
+    const std::string stem = NamingStyle(Case::sentence).apply(devanagari);
+    EXPECT_EQ(stem.size() % std::string("\u0915\u094D\u0937\u093F").size(), 0u);
 }

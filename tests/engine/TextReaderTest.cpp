@@ -349,3 +349,43 @@ TEST_F(TextReaderFiles, unreadableFilesGiveTheEmptyReading) {
     std::filesystem::create_directory(folder / "folder.png");
     check(folder / "folder.png");
 }
+
+namespace {
+
+// A GIF whose first frame lies far outside its 12 by 8 screen grows the canvas to the frame;
+// libvips then allocates the whole canvas, so a few bytes can ask for gigabytes.
+std::vector<std::uint8_t> gifWithFrame(std::uint16_t top, std::uint16_t width,
+                                       std::uint16_t height) {
+    std::vector<std::uint8_t> gif = {'G',  'I', 'F', '8', '9', 'a', 12,  0,   8,  0,
+                                     0x80, 0,   0,   0,   0,   0,   255, 255, 255};
+    const auto u16 = [&](std::uint16_t v) {
+        gif.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        gif.push_back(static_cast<std::uint8_t>(v >> 8));
+    };
+    gif.push_back(',');
+    u16(0);
+    u16(top);
+    u16(width);
+    u16(height);
+    gif.push_back(0);
+    const std::vector<std::uint8_t> pixels = {2,    8,    0x8c, 0x8f, 0xa9, 0xcb,
+                                              0xed, 0x0f, 0x63, 0x2a, 0,    ';'};
+    gif.insert(gif.end(), pixels.begin(), pixels.end());
+    return gif;
+}
+
+} // namespace
+
+TEST_F(TextReaderFiles, imagesAskingForMoreThanTheLimitAreRefusedBeforeDecoding) {
+    writeBytes(folder / "bomb.gif", gifWithFrame(0, 12'000, 12'000));
+    testing::internal::CaptureStderr();
+    const auto refused = TextReader::loadImage(folder / "bomb.gif", 1600);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(refused.has_value());
+
+    writeBytes(folder / "grown.gif", gifWithFrame(40, 300, 200));
+    const auto grown = TextReader::loadImage(folder / "grown.gif", 1600);
+    ASSERT_TRUE(grown.has_value());
+    EXPECT_EQ(grown->width, 300);
+    EXPECT_EQ(grown->height, 240);
+}

@@ -165,8 +165,15 @@ std::optional<Clock::time_point> parseDate(std::string_view text) {
     if (!ymd.ok()) {
         return std::nullopt;
     }
-    return std::chrono::sys_days(ymd) + std::chrono::hours(*hour) + std::chrono::minutes(*minute) +
-           std::chrono::seconds(*second);
+    const std::chrono::sys_seconds seconds =
+        std::chrono::sys_days(ymd) + std::chrono::hours(*hour) + std::chrono::minutes(*minute) +
+        std::chrono::seconds(*second);
+    // The clock spans only a few centuries; converting a date beyond them would overflow.
+    if (seconds < std::chrono::ceil<std::chrono::seconds>(Clock::time_point::min()) ||
+        seconds > std::chrono::floor<std::chrono::seconds>(Clock::time_point::max())) {
+        return std::nullopt;
+    }
+    return Clock::time_point(seconds);
 }
 
 std::optional<std::string> encode(std::span<const RenameRecord> records) {

@@ -26,16 +26,21 @@ std::string serialise(const json& value) {
     return value.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-// A successful reply whose body is a JSON object without an error member.
-std::optional<json> jsonObject(const ModelHttp::Outcome& outcome) {
-    if (!outcome.reply || outcome.reply->status != 200) {
-        return std::nullopt;
-    }
-    json value = json::parse(outcome.reply->body, nullptr, false);
+// A JSON object without an error member.
+std::optional<json> jsonObject(std::string_view body) {
+    json value = json::parse(body, nullptr, false);
     if (!value.is_object() || value.contains("error")) {
         return std::nullopt;
     }
     return value;
+}
+
+// A successful reply whose body is such an object.
+std::optional<json> jsonObject(const ModelHttp::Outcome& outcome) {
+    if (!outcome.reply || outcome.reply->status != 200) {
+        return std::nullopt;
+    }
+    return jsonObject(outcome.reply->body);
 }
 
 std::optional<std::string> stringAt(const json& value, const char* key) {
@@ -323,8 +328,16 @@ std::optional<std::string> ModelClient::ask(const Status& status, const std::str
         return std::nullopt;
     }
     ModelHttp http(*endpoint, timeouts_.connect, timeouts_.answer, maxReplyBytes, stop_);
-    auto reply = jsonObject(http.postJson(chatPath(status.protocol), body));
-    auto text = reply ? answerText(status.protocol, *reply) : std::nullopt;
+    const auto outcome = http.postJson(chatPath(status.protocol), body);
+    if (!outcome.reply || outcome.reply->status != 200) {
+        return std::nullopt;
+    }
+    return answerFromReply(status.protocol, outcome.reply->body);
+}
+
+std::optional<std::string> ModelClient::answerFromReply(Protocol protocol, std::string_view body) {
+    auto reply = jsonObject(body);
+    auto text = reply ? answerText(protocol, *reply) : std::nullopt;
     if (!text) {
         return std::nullopt;
     }

@@ -80,6 +80,10 @@ public:
     // opening tag may be left to the chat template). Nothing when no answer follows it.
     static std::optional<std::string> withoutThinking(std::string_view answer);
 
+    // The answer in the body of a successful chat reply, reasoning removed; nothing when the
+    // body is not such a reply.
+    static std::optional<std::string> answerFromReply(Protocol protocol, std::string_view body);
+
 private:
     std::optional<std::string> ask(const Status& status, const std::string& body) const;
 

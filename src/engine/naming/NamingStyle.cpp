@@ -121,6 +121,35 @@ std::string formatDay(NamingStyle::Date date) {
     return buffer;
 }
 
+// Whole characters while they fit; a first character longer than the limit (a letter under
+// a pile of marks) is cut between its scalars so the name never becomes empty.
+std::string fitToBytes(std::string name, std::size_t limit) {
+    if (name.size() <= limit) {
+        return name;
+    }
+    std::string out;
+    for (const auto& character : Unicode::characters(name)) {
+        if (out.size() + character.size() > limit) {
+            break;
+        }
+        out += character;
+    }
+    if (out.empty()) {
+        for (const char32_t scalar : Unicode::scalars(name)) {
+            const std::string encoded = Unicode::fromScalar(scalar);
+            if (out.size() + encoded.size() > limit) {
+                break;
+            }
+            out += encoded;
+        }
+    }
+    // A cut may leave a word separator at the end.
+    while (out.size() > 1 && (out.back() == ' ' || out.back() == '-')) {
+        out.pop_back();
+    }
+    return out;
+}
+
 } // namespace
 
 const std::array<NamingStyle, 4>& NamingStyle::allCases() {
@@ -164,6 +193,10 @@ std::string_view NamingStyle::rawValue() const {
 }
 
 std::string NamingStyle::apply(std::string_view name, std::optional<Date> date) const {
+    return fitToBytes(styled(name, date), maxBytes);
+}
+
+std::string NamingStyle::styled(std::string_view name, std::optional<Date> date) const {
     const auto words = splitWords(name);
     if (words.empty()) {
         return std::string(name);

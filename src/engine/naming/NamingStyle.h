@@ -23,12 +23,17 @@ public:
 
     Case value() const { return value_; }
     std::string_view rawValue() const;
-    // `date` matters only to dateFirst; absent means now.
+    // `date` matters only to dateFirst; absent means now. Longer results are cut to maxBytes.
     std::string apply(std::string_view name, std::optional<Date> date = std::nullopt) const;
+
+    // Leaves room within the 255-byte file-name limit for an extension and a collision number.
+    static constexpr std::size_t maxBytes = 200;
 
     bool operator==(const NamingStyle&) const = default;
 
 private:
+    std::string styled(std::string_view name, std::optional<Date> date) const;
+
     Case value_;
 };
 

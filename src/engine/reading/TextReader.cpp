@@ -127,11 +127,29 @@ std::optional<RgbImage> loadBmp(const std::vector<std::uint8_t>& bytes, int maxP
     return toRgbImage(VipsImagePtr(out));
 }
 
+// Some loaders allocate the whole canvas the header asks for (a GIF's first frame may grow it
+// far beyond its screen), so a few bytes could cost gigabytes; the header alone decides first.
+bool fitsPixelLimit(VipsSource* source) {
+    VipsImage* header =
+        vips_image_new_from_source(source, "", "access", VIPS_ACCESS_SEQUENTIAL, nullptr);
+    if (header == nullptr) {
+        return false;
+    }
+    const std::int64_t pixels =
+        static_cast<std::int64_t>(vips_image_get_width(header)) * vips_image_get_height(header);
+    g_object_unref(header);
+    return pixels <= TextReader::maxPixels;
+}
+
 // Opened as a source so that libvips picks the loader from the content and never reads
 // options out of brackets in the file name.
 std::optional<RgbImage> loadWithVips(const std::filesystem::path& file, int maxPixelSize) {
     VipsSource* source = vips_source_new_from_file(file.c_str());
     if (source == nullptr) {
+        return std::nullopt;
+    }
+    if (!fitsPixelLimit(source)) {
+        g_object_unref(source);
         return std::nullopt;
     }
     VipsImage* out = nullptr;

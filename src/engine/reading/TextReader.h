@@ -5,6 +5,7 @@
 #include "reading/TextObservation.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -29,6 +30,8 @@ public:
     // known: they are exactly the first lines of the uncapped reading. Hints are unaffected.
     static Reading read(const std::filesystem::path& file, int maxPixelSize, std::size_t maxLines);
     static std::optional<RgbImage> loadImage(const std::filesystem::path& file, int maxPixelSize);
+    // Images larger than a 16384 by 8192 canvas are refused before they are decoded.
+    static constexpr std::int64_t maxPixels = 16384LL * 8192;
 
     // As read(), with another scene classifier than the built-in one.
     static Reading read(const std::filesystem::path& file, int maxPixelSize,

@@ -186,7 +186,11 @@ std::optional<std::string> MessageCatalog::lookUp(const std::filesystem::path& f
             return std::nullopt;
         }
         // A plural entry holds its forms separated by NUL; the first is the singular.
-        return std::string(translation->substr(0, translation->find('\0')));
+        const auto singular = translation->substr(0, translation->find('\0'));
+        if (singular.empty()) {
+            return std::nullopt;
+        }
+        return std::string(singular);
     }
     return std::nullopt;
 }
