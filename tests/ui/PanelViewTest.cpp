@@ -11,6 +11,8 @@
 #include "panel/NamingBadge.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
+
+#include <QLayout>
 #include "panel/PanelView.h"
 #include "panel/RecentList.h"
 #include "panel/RecordRow.h"
@@ -154,6 +156,10 @@ TEST_F(PanelViewTest, namingBadgeShowsWhileFilesAreQueued) {
     ASSERT_EQ(model->queued(), 1);
     EXPECT_TRUE(shownIn(badge, &panel));
     EXPECT_EQ(badge->text(), "Naming 1");
+    // The name and engine line keep the header's gap of 10 from the 34-point logo.
+    panel.show();
+    QApplication::processEvents();
+    EXPECT_GE(panel.header()->engineBadge()->x(), 34 + 10);
     ASSERT_TRUE(waitIdle(*model));
     EXPECT_FALSE(shownIn(badge, &panel));
 }

@@ -26,8 +26,9 @@ PanelHeader::PanelHeader(app::AppModel& model, QWidget* parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);
-    // The logo is painted by the header itself into this slot.
-    row->addSpacing(logoSize);
+    // The logo is painted by the header itself into this slot. A box layout puts no spacing
+    // next to a spacer, so the gap to the name is part of it.
+    row->addSpacing(logoSize + row->spacing());
 
     auto* column = new QVBoxLayout;
     column->setSpacing(0);
