@@ -48,10 +48,8 @@ std::string counted(std::size_t n, const std::string& one, const std::string& ma
 DashboardModel::DashboardModel(Source source, DashScope scope, std::string query,
                                Clock::time_point now, std::string locale)
     : source_(source), scope_(std::move(scope)), query_(std::move(query)), now_(now),
-      locale_(std::move(locale)) {
-    const icu::Locale icuLocale =
-        locale_.empty() ? icu::Locale::getDefault() : icu::Locale(locale_.c_str());
-    foldedQuery_ = lowered(trimmedQuery(query_), icuLocale);
+      locale_(locale.empty() ? icu::Locale::getDefault() : icu::Locale(locale.c_str())) {
+    foldedQuery_ = lowered(trimmedQuery(query_), locale_);
 }
 
 bool DashboardModel::isMember(const RenameRecord& record, const DashScope& scope,
@@ -102,10 +100,8 @@ bool DashboardModel::matches(const RenameRecord& record) const {
     if (foldedQuery_.empty()) {
         return true;
     }
-    const icu::Locale icuLocale =
-        locale_.empty() ? icu::Locale::getDefault() : icu::Locale(locale_.c_str());
     auto contains = [&](const std::string& name) {
-        return lowered(stem(name), icuLocale).find(foldedQuery_) != std::u16string::npos;
+        return lowered(stem(name), locale_).find(foldedQuery_) != std::u16string::npos;
     };
     return contains(record.currentName) || contains(record.originalName);
 }
@@ -139,7 +135,10 @@ std::string DashboardModel::title() const {
 }
 
 std::string DashboardModel::subtitle() const {
-    const std::size_t n = records().size();
+    return subtitle(records().size());
+}
+
+std::string DashboardModel::subtitle(std::size_t n) const {
     if (!query_.empty()) {
         return counted(n, " match", " matches") + " for \u201C" + query_ + "\u201D";
     }

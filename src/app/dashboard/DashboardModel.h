@@ -3,6 +3,8 @@
 #include "dashboard/DashScope.h"
 #include "files/RenameRecord.h"
 
+#include <unicode/locid.h>
+
 #include <chrono>
 #include <cstddef>
 #include <optional>
@@ -47,6 +49,8 @@ public:
     std::vector<engine::RenameRecord> records() const;
     std::string title() const;
     std::string subtitle() const;
+    // The same, for a caller that already holds `records()` and its length.
+    std::string subtitle(std::size_t shown) const;
     // Folders of active records in order of first appearance.
     std::vector<std::string> folders() const;
     std::size_t thisWeek() const;
@@ -64,7 +68,7 @@ private:
     DashScope scope_;
     std::string query_;
     Clock::time_point now_;
-    std::string locale_;
+    icu::Locale locale_;         // worked out once: every search walks the whole history
     std::u16string foldedQuery_; // the trimmed query lower-cased under the locale
 };
 

@@ -110,7 +110,7 @@ void DashboardView::refresh() {
     const app::DashboardModel model = dashboard();
     std::vector<engine::RenameRecord> shown = model.records();
     topBar_->setTexts(QString::fromStdString(model.title()),
-                      QString::fromStdString(model.subtitle()));
+                      QString::fromStdString(model.subtitle(shown.size())));
     stats_->setStatistics(model.statistics());
     sidebar_->refresh();
     const bool any = !shown.empty();

@@ -308,15 +308,22 @@ void RecordRow::beginRename(bool focusField) {
     }
 }
 
-void RecordRow::submit() {
+bool RecordRow::endEditing() {
     if (!editing_) {
-        return;
+        return false;
     }
     editing_ = false;
     field_->hide();
     updateActions();
     relayout();
     update();
+    return true;
+}
+
+void RecordRow::submit() {
+    if (!endEditing()) {
+        return;
+    }
     QMetaObject::invokeMethod(
         &model_,
         [model = &model_, record = record_, typed = draft_] { model->correct(record, typed); },
@@ -324,14 +331,7 @@ void RecordRow::submit() {
 }
 
 void RecordRow::cancel() {
-    if (!editing_) {
-        return;
-    }
-    editing_ = false;
-    field_->hide();
-    updateActions();
-    relayout();
-    update();
+    endEditing();
 }
 
 bool RecordRow::eventFilter(QObject* watched, QEvent* event) {

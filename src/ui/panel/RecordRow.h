@@ -82,6 +82,8 @@ protected:
 private:
     void submit();
     void cancel();
+    // Leaves the rename field; false when no rename was going on.
+    bool endEditing();
     void setHovering(bool hovering);
     void updateActions();
     void ensureActions();
