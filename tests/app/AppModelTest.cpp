@@ -3,6 +3,7 @@
 
 #include "AppModel.h"
 #include "files/HistoryStore.h"
+#include "support/FakeNamer.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -19,43 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Names files by their file name; unknown files get nothing.
-class FakeNamer : public NamingService {
-public:
-    std::map<std::string, std::string> names;
-    engine::Namer::Source source = engine::Namer::Source::vision;
-
-    engine::Namer::Engine engine() const override {
-        return {engine::Namer::Engine::Kind::visionModel, {}};
-    }
-    std::optional<engine::Namer::Result>
-    suggestName(const fs::path& file,
-                const std::vector<engine::Correction>& corrections) const override {
-        std::lock_guard lock(mutex_);
-        asked_.push_back(file.filename().string());
-        lastCorrections_ = corrections;
-        const auto it = names.find(file.filename().string());
-        if (it == names.end()) {
-            return std::nullopt;
-        }
-        return engine::Namer::Result{it->second, source};
-    }
-    void warmUp() const override {}
-
-    std::vector<std::string> asked() const {
-        std::lock_guard lock(mutex_);
-        return asked_;
-    }
-    std::vector<engine::Correction> lastCorrections() const {
-        std::lock_guard lock(mutex_);
-        return lastCorrections_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    mutable std::vector<std::string> asked_;
-    mutable std::vector<engine::Correction> lastCorrections_;
-};
+using test_support::FakeNamer;
 
 void touch(const fs::path& path, const std::string& content = "x") {
     std::ofstream(path) << content;

@@ -3,6 +3,7 @@
 #include "AppModel.h"
 #include "files/HistoryStore.h"
 #include "panel/ViewServices.h"
+#include "support/FakeNamer.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -16,34 +17,7 @@ namespace panel_test {
 
 namespace fs = std::filesystem;
 
-// Names files by their file name and records what it was asked, in order.
-class FakeNamer : public app::NamingService {
-public:
-    engine::Namer::Engine current{engine::Namer::Engine::Kind::visionModel, {}};
-    std::map<std::string, std::string> names;
-
-    engine::Namer::Engine engine() const override { return current; }
-    std::optional<engine::Namer::Result>
-    suggestName(const fs::path& file, const std::vector<engine::Correction>&) const override {
-        std::lock_guard lock(mutex_);
-        asked_.push_back(file.filename().string());
-        const auto it = names.find(file.filename().string());
-        if (it == names.end()) {
-            return std::nullopt;
-        }
-        return engine::Namer::Result{it->second, engine::Namer::Source::vision};
-    }
-    void warmUp() const override {}
-
-    std::vector<std::string> asked() const {
-        std::lock_guard lock(mutex_);
-        return asked_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    mutable std::vector<std::string> asked_;
-};
+using test_support::FakeNamer;
 
 inline void touch(const fs::path& path) {
     std::ofstream(path) << "x";

@@ -8,6 +8,7 @@
 #include "look/CrayonButton.h"
 #include "shell/QuitPolicy.h"
 #include "shell/Shell.h"
+#include "support/FakeNamer.h"
 #include "tray/TrayItem.h"
 
 #include <QApplication>
@@ -23,19 +24,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class FakeNamer : public app::NamingService {
-public:
-    engine::Namer::Engine engine() const override {
-        return {engine::Namer::Engine::Kind::textOnly, "no model"};
-    }
-    std::optional<engine::Namer::Result>
-    suggestName(const std::filesystem::path&,
-                const std::vector<engine::Correction>&) const override {
-        return std::nullopt;
-    }
-    void warmUp() const override {}
-};
-
 class PanelWindowTest : public ::testing::Test {
 protected:
     ScratchFolder scratch;
@@ -49,7 +37,8 @@ protected:
         services.homeFolder = scratch.folder("home");
         services.autostartFolder = scratch.path() / "autostart";
         services.executablePath = QStringLiteral("/work/build/quillmark");
-        services.namer = std::make_shared<FakeNamer>();
+        services.namer = std::make_shared<test_support::FakeNamer>(
+            engine::Namer::Engine{engine::Namer::Engine::Kind::textOnly, "no model"});
         services.pause = 0ms;
         model = std::make_unique<app::AppModel>(std::move(services));
     }

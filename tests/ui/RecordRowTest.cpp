@@ -4,6 +4,7 @@
 #include "panel/RowIconButton.h"
 #include "panel/Thumbnail.h"
 #include "panel/ThumbnailCache.h"
+#include "support/FakeNamer.h"
 
 #include <QEnterEvent>
 #include <QLineEdit>
@@ -21,18 +22,6 @@ using ui::RecordRow;
 namespace fs = std::filesystem;
 
 namespace {
-
-class SilentNamer : public app::NamingService {
-public:
-    engine::Namer::Engine engine() const override {
-        return {engine::Namer::Engine::Kind::textOnly, "none"};
-    }
-    std::optional<engine::Namer::Result>
-    suggestName(const fs::path&, const std::vector<engine::Correction>&) const override {
-        return std::nullopt;
-    }
-    void warmUp() const override {}
-};
 
 // A model over a temporary home whose history holds one rename of a file in Pictures; the row
 // sits in a shown window with an Escape shortcut, as it does in the panel.
@@ -75,7 +64,8 @@ protected:
         services.dataFolder = root / "data";
         services.homeFolder = root;
         services.autostartFolder = root / "autostart";
-        services.namer = std::make_shared<SilentNamer>();
+        services.namer = std::make_shared<test_support::FakeNamer>(
+            engine::Namer::Engine{engine::Namer::Engine::Kind::textOnly, "none"});
         services.pause = std::chrono::milliseconds(1);
         services.reveal = [this](const fs::path& file) { revealed.push_back(file); };
         model = std::make_unique<app::AppModel>(services);
