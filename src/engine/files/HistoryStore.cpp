@@ -68,8 +68,9 @@ private:
     int fd_;
 };
 
-// Parsing a big file leaves much freed heap behind; give it back rather than keep the peak.
-constexpr std::size_t trimAfterLoadingBytes = 1 << 20;
+// Reading and merging a big file leaves much freed heap behind; it is given back rather than
+// kept at its peak.
+constexpr std::size_t trimAfterBytes = 1 << 20;
 
 std::string utcStamp() {
     std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
@@ -104,7 +105,7 @@ std::vector<RenameRecord> HistoryStore::load() {
     bool big = false;
     {
         auto contents = RegularFile::read(fileURL_);
-        big = contents && contents->size() >= trimAfterLoadingBytes;
+        big = contents && contents->size() >= trimAfterBytes;
         records = contents ? HistoryCodec::decode(*contents) : std::nullopt;
     }
     if (big) {
@@ -120,13 +121,24 @@ std::vector<RenameRecord> HistoryStore::load() {
 }
 
 HistoryStore::Saved HistoryStore::save(const std::vector<RenameRecord>& records) {
-    Saved saved;
     if (access_ == Access::readOnly) {
-        return saved;
+        return {};
     }
+    bool big = false;
+    Saved saved = write(records, big);
+    if (big) {
+        ::malloc_trim(0);
+    }
+    return saved;
+}
+
+HistoryStore::Saved HistoryStore::write(const std::vector<RenameRecord>& records, bool& big) {
+    Saved saved;
     HistoryLock lock(fileURL_.string() + ".lock");
     HistoryMerge::Result merged;
+    big = records.size() > 20 * limit;
     if (auto contents = RegularFile::read(fileURL_)) {
+        big = big || contents->size() >= trimAfterBytes;
         if (auto onDisk = HistoryCodec::decode(*contents)) {
             merged = merge_.merge(records, *onDisk);
             // Another program replaced the file that failed to load.

@@ -51,6 +51,8 @@ public:
     Saved save(const std::vector<RenameRecord>& records);
 
 private:
+    // The save under the lock; `big` tells when it went through much memory.
+    Saved write(const std::vector<RenameRecord>& records, bool& big);
     bool keepFailedFile() const;
 
     std::filesystem::path fileURL_;
