@@ -62,10 +62,14 @@ void AppModel::abandonNaming() {
 }
 
 void AppModel::start() {
-    settings_ = services_.settingsFile.isEmpty()
-                    ? std::make_unique<AppSettings>()
-                    : std::make_unique<AppSettings>(services_.settingsFile);
-    store_ = std::make_unique<engine::HistoryStore>("Quillmark", services_.dataFolder);
+    const bool readOnly = services_.readOnly;
+    settings_ = std::make_unique<AppSettings>(
+        services_.settingsFile.isEmpty() ? AppSettings::defaultFilePath() : services_.settingsFile,
+        readOnly ? AppSettings::Access::readOnly : AppSettings::Access::readWrite);
+    store_ =
+        std::make_unique<engine::HistoryStore>("Quillmark", services_.dataFolder,
+                                               readOnly ? engine::HistoryStore::Access::readOnly
+                                                        : engine::HistoryStore::Access::readWrite);
     loginItem_ = std::make_unique<LoginItem>(
         services_.autostartFolder ? QString::fromStdString(services_.autostartFolder->string())
                                   : LoginItem::defaultAutostartFolder(),
@@ -100,6 +104,9 @@ void AppModel::start() {
     // `engine_` keeps its text-only placeholder until the check answers.
     refreshEngine();
     pruneMissing();
+    if (readOnly) {
+        return;
+    }
     updateWatcher();
     if (notify_ && services_.runningAsApplication && services_.requestNotificationPermission) {
         services_.requestNotificationPermission();
@@ -242,6 +249,9 @@ std::vector<AppModel::Path> AppModel::watchedExtraFolders() const {
 }
 
 void AppModel::updateWatcher() {
+    if (services_.readOnly) {
+        return;
+    }
     QPointer<AppModel> self(this);
     if (autoName_) {
         auto watcher = std::make_unique<FolderWatcher>(screenshotFolder_, [self](const Path& file) {
@@ -375,6 +385,9 @@ void AppModel::saveExtraFolders() {
 }
 
 void AppModel::applyLaunchAtLogin() {
+    if (services_.readOnly) {
+        return;
+    }
     const bool enabled = loginItem().isEnabled();
     if (launchAtLogin_ == enabled) {
         return;
@@ -416,8 +429,14 @@ void AppModel::clearHistory() {
 
 // A record the file cannot hold stays in the list for this run; the user hears of it once.
 void AppModel::saveHistory() {
+    auto saved = store_->save(history_);
+    // Another program renamed, undid or removed something in the same file meanwhile.
+    if (saved.merged) {
+        history_ = std::move(*saved.merged);
+        emit historyChanged();
+    }
     std::vector<std::string> fresh;
-    for (auto& id : store_->save(history_)) {
+    for (auto& id : saved.leftOut) {
         if (unsavedReported_.insert(id).second) {
             fresh.push_back(std::move(id));
         }

@@ -40,6 +40,10 @@ struct AppServices {
     std::chrono::milliseconds folderGoneGrace{5000};
     std::function<std::chrono::system_clock::time_point()> now;
 
+    // Looks at the user's settings and history and changes nothing: no watching, no history
+    // or settings writes, no login item, no model warm-up (snapshots and benches).
+    bool readOnly = false;
+
     // Running as the desktop application (not a command-line mode) with a session bus.
     bool runningAsApplication = false;
     // The first start from an installed location switches open-at-login on. Only the

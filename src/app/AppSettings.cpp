@@ -1,5 +1,7 @@
 #include "AppSettings.h"
 
+#include "files/RegularFile.h"
+
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
@@ -28,8 +30,15 @@ bool isAbsolutePath(const QString& path) {
 
 AppSettings::AppSettings() : AppSettings(defaultFilePath()) {}
 
-AppSettings::AppSettings(const QString& filePath)
-    : settings_(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {}
+AppSettings::AppSettings(const QString& filePath, Access access)
+    : filePath_(filePath), writable_(access == Access::readWrite) {
+    // QSettings would wait for ever on opening a FIFO.
+    if (engine::RegularFile::isAbsentOrRegular(filePath.toStdString())) {
+        settings_ = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
+    } else {
+        writable_ = false;
+    }
+}
 
 AppSettings::~AppSettings() = default;
 
@@ -41,11 +50,15 @@ QString AppSettings::defaultFilePath() {
 }
 
 QString AppSettings::filePath() const {
-    return settings_->fileName();
+    return settings_ ? settings_->fileName() : filePath_;
 }
 
 QVariant AppSettings::read(const char* key) const {
-    return settings_->value(QLatin1String(key));
+    const QString name = QLatin1String(key);
+    if (const auto unwritten = unwritten_.constFind(name); unwritten != unwritten_.cend()) {
+        return *unwritten;
+    }
+    return settings_ ? settings_->value(name) : QVariant();
 }
 
 std::optional<QString> AppSettings::readText(const char* key) const {
@@ -79,11 +92,19 @@ bool AppSettings::readBool(const char* key, bool fallback) const {
 }
 
 void AppSettings::write(const char* key, const QVariant& value) {
+    if (!writable_) {
+        unwritten_.insert(QLatin1String(key), value);
+        return;
+    }
     settings_->setValue(QLatin1String(key), value);
     settings_->sync();
 }
 
 void AppSettings::remove(const char* key) {
+    if (!writable_) {
+        unwritten_.insert(QLatin1String(key), QVariant());
+        return;
+    }
     settings_->remove(QLatin1String(key));
     settings_->sync();
 }

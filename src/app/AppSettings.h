@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QVariantMap>
 
 #include <memory>
 #include <optional>
@@ -25,9 +26,14 @@ namespace app {
 // is written as UTF-8.
 class AppSettings {
 public:
+    // readOnly: values read from the file, changes kept in memory only.
+    enum class Access { readWrite, readOnly };
+
     // $XDG_CONFIG_HOME/Quillmark/Quillmark.conf, by default ~/.config/Quillmark/Quillmark.conf.
+    // Something other than a regular file at the path (a FIFO, a device) is neither read nor
+    // written: every key has its default, and changes stay in memory.
     AppSettings();
-    explicit AppSettings(const QString& filePath);
+    explicit AppSettings(const QString& filePath, Access access = Access::readWrite);
     ~AppSettings();
 
     AppSettings(const AppSettings&) = delete;
@@ -81,6 +87,10 @@ private:
     void remove(const char* key);
 
     std::unique_ptr<QSettings> settings_;
+    QString filePath_;
+    bool writable_ = true;
+    // Changes not written to the file; an invalid value stands for a removed key.
+    QVariantMap unwritten_;
 };
 
 } // namespace app

@@ -9,6 +9,9 @@
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
+#include <set>
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 using testsupport::ScriptedModelServer;
@@ -79,6 +82,65 @@ TEST_F(WatchModeTest, namesASavedScreenshotRecordsItAndStopsOnTerm) {
     EXPECT_EQ(watch.stop(SIGTERM, 2s), 0);
     // Its own rename was swallowed: nothing more was printed.
     EXPECT_EQ(watch.outputLine(0ms), std::nullopt);
+}
+
+// The tray program and --watch (or two --watch) on one data folder, each naming its own files.
+TEST_F(WatchModeTest, twoProgramsOnOneHistoryKeepEveryRenamesRecord) {
+    const fs::path data = root / "data";
+    fs::create_directories(root / "staging");
+    std::vector<fs::path> folders;
+    std::vector<std::unique_ptr<WatchProcess>> programs;
+    for (const char* name : {"one", "two"}) {
+        const fs::path home = root / name;
+        folders.push_back(home / "Pictures" / "Screenshots");
+        fs::create_directories(folders.back());
+        programs.push_back(std::make_unique<WatchProcess>(
+            watch_process::isolatedEnvironment(home, home / ".config", data, modelPort.url())));
+        ASSERT_EQ(programs.back()->errorLine(10s),
+                  "quillmark: watching " + folders.back().string());
+    }
+    ASSERT_TRUE(saveTextScreenshot(root / "staging" / "shot.png"));
+
+    std::set<std::string> renamed;
+    for (int i = 0; i < 6; ++i) {
+        const std::size_t which = static_cast<std::size_t>(i % 2);
+        const std::string original =
+            "Screenshot From 2026-03-14 09-41-2" + std::to_string(i) + ".png";
+        fs::copy_file(root / "staging" / "shot.png", root / "staging" / "next.png");
+        fs::rename(root / "staging" / "next.png", folders[which] / original);
+        const auto line = programs[which]->outputLine(30s);
+        ASSERT_TRUE(line && line->starts_with(original + " -> ")) << line.value_or("(none)");
+        renamed.insert(original);
+    }
+    std::set<std::string> recorded;
+    for (const auto& record : engine::HistoryStore("Quillmark", data).load()) {
+        recorded.insert(record.originalName);
+    }
+    EXPECT_EQ(recorded, renamed);
+    for (auto& program : programs) {
+        EXPECT_EQ(program->stop(SIGTERM, 3s), 0);
+    }
+}
+
+// Something that is no regular file in their place must not hold up the start for ever.
+TEST_F(WatchModeTest, fifosAtTheSettingsAndHistoryAreSkippedAndTermStillEnds) {
+    const fs::path home = root / "home";
+    fs::create_directories(home / "Pictures" / "Screenshots");
+    const auto environment =
+        watch_process::isolatedEnvironment(home, root / "config", root / "data", modelPort.url());
+    const fs::path settings = root / "config" / "Quillmark" / "Quillmark.conf";
+    const fs::path history = root / "data" / "Quillmark" / "history.json";
+    fs::remove(settings);
+    fs::create_directories(history.parent_path());
+    ASSERT_EQ(::mkfifo(settings.c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(history.c_str(), 0600), 0);
+
+    WatchProcess watch(environment);
+    EXPECT_EQ(watch.errorLine(10s),
+              "quillmark: watching " + (home / "Pictures" / "Screenshots").string());
+    EXPECT_EQ(watch.stop(SIGTERM, 3s), 0);
+    EXPECT_EQ(fs::status(settings).type(), fs::file_type::fifo);
+    EXPECT_EQ(fs::status(history).type(), fs::file_type::fifo);
 }
 
 TEST_F(WatchModeTest, missingHomeFolderIsReportedAndInterruptStops) {

@@ -1,5 +1,6 @@
 // The real program as a process: no display, a second launch, snapshot and bench.
 #include "app/WatchProcess.h"
+#include "files/HistoryCodec.h"
 #include "files/HistoryStore.h"
 
 #include <QDir>
@@ -9,9 +10,16 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 namespace fs = std::filesystem;
 
@@ -118,6 +126,86 @@ TEST_F(ShellProcessTest, secondLaunchHandsOverAndEndsWhileTheFirstRunsOnUntilTer
     EXPECT_FALSE(fs::exists(runtime / "quillmark.lock"));
 }
 
+// A client of the instance socket, without Qt. -1 when it could not connect in time.
+int connectTo(const fs::path& socket) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            return fd;
+        }
+        ::close(fd);
+        if (errno != EAGAIN) {
+            return -1;
+        }
+        QThread::msleep(10); // the backlog is full until the program accepts
+    }
+    return -1;
+}
+
+// True once the program has closed its end: reading gives the end of the stream.
+bool closedByPeer(int fd, std::chrono::milliseconds timeout) {
+    return waitFor(
+        [fd] {
+            char byte = 0;
+            const ssize_t got = ::recv(fd, &byte, 1, MSG_DONTWAIT);
+            return got == 0 || (got < 0 && errno != EAGAIN);
+        },
+        timeout);
+}
+
+TEST_F(ShellProcessTest, theInstanceSocketOutlastsIdleFloodsAndEndlessRequests) {
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    // Few descriptors, so that a few hundred idle connections would exhaust them.
+    first.start(QStringLiteral("/bin/sh"),
+                {"-c", "ulimit -n 200 && exec \"$0\"", QStringLiteral(QUILLMARK_EXECUTABLE)});
+    ASSERT_TRUE(first.waitForStarted());
+    const fs::path socket = runtime / "quillmark.socket";
+    ASSERT_TRUE(waitFor([&] { return fs::exists(socket); }, std::chrono::seconds(15)));
+
+    std::vector<int> idle;
+    for (int i = 0; i < 300; ++i) {
+        const int fd = connectTo(socket);
+        ASSERT_GE(fd, 0) << "connection " << i;
+        idle.push_back(fd);
+    }
+    // A line that never ends is cut off instead of being kept.
+    const int endless = connectTo(socket);
+    ASSERT_GE(endless, 0);
+    const std::string chunk(1 << 16, 'x');
+    std::size_t sent = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (sent < (64u << 20) && std::chrono::steady_clock::now() < deadline) {
+        const ssize_t wrote = ::send(endless, chunk.data(), chunk.size(), MSG_NOSIGNAL);
+        if (wrote < 0 && errno != EAGAIN) {
+            break;
+        }
+        sent += wrote > 0 ? static_cast<std::size_t>(wrote) : 0;
+        if (wrote < 0) {
+            QThread::msleep(5);
+        }
+    }
+    EXPECT_LT(sent, 1u << 20);
+    // A connection that says nothing is closed after a while.
+    EXPECT_TRUE(closedByPeer(idle.back(), std::chrono::seconds(15)));
+    for (const int fd : idle) {
+        ::close(fd);
+    }
+    ::close(endless);
+
+    const Finished second = run({}, 10000);
+    EXPECT_EQ(second.status, 0) << second.errors.toStdString();
+    EXPECT_TRUE(fs::exists(socket));
+    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(5000));
+    EXPECT_EQ(first.exitCode(), 0);
+}
+
 TEST_F(ShellProcessTest, snapshotWritesEveryPictureInOrderIntoNewFolders) {
     storeHistory();
     const fs::path out = root / "shots" / "deep" / "er";
@@ -159,6 +247,63 @@ TEST_F(ShellProcessTest, snapshotNeverClaimsAFileItCouldNotWrite) {
                              "dmg-background.png", "dmg-background@2x.png", "dashboard.png"}) {
         EXPECT_TRUE(finished.errors.contains(QStringLiteral("couldn't save ") + name))
             << finished.errors.toStdString();
+    }
+}
+
+std::string contentsOf(const fs::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), {});
+}
+
+std::vector<std::string> everythingUnder(const fs::path& folder) {
+    std::vector<std::string> paths;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        paths.push_back(entry.path().string());
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+// They show the user's own history and settings: reading them must leave them as they are.
+TEST_F(ShellProcessTest, snapshotAndBenchChangeNothing) {
+    storeHistory();
+    const fs::path history = home / ".local" / "share" / "Quillmark" / "history.json";
+    const fs::path screenshots = home / "Pictures" / "Screenshots";
+    {
+        // A second record whose file is gone: the program's start would drop it.
+        auto records = engine::HistoryStore("Quillmark", home / ".local" / "share").load();
+        records.push_back(records.front());
+        records.back().id = "0A1B2C3D-4E5F-4C7B-9E2F-7F3C2B8E1D4A";
+        records.back().currentName = "Gone.png";
+        std::ofstream(history) << engine::HistoryCodec::encode(records).value();
+    }
+    const std::string historyBefore = contentsOf(history);
+    const std::string settingsBefore =
+        contentsOf(home / ".config" / "Quillmark" / "Quillmark.conf");
+
+    int shot = 0;
+    for (const QStringList& arguments :
+         {QStringList{"--snapshot", QString::fromStdString((root / "shots").string())},
+          QStringList{"--bench"}}) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const std::vector<std::string> before = everythingUnder(home);
+        QProcess process;
+        start(process, arguments);
+        // Once it prints, its model is running: a new screenshot now would be named.
+        ASSERT_TRUE(process.waitForReadyRead(20000));
+        const std::string name =
+            "Screenshot From 2026-03-14 09-41-3" + std::to_string(shot++) + ".png";
+        std::ofstream(root / "staged.png") << "png";
+        fs::rename(root / "staged.png", screenshots / name);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+
+        EXPECT_TRUE(fs::exists(screenshots / name));
+        EXPECT_EQ(contentsOf(history), historyBefore);
+        EXPECT_EQ(contentsOf(home / ".config" / "Quillmark" / "Quillmark.conf"), settingsBefore);
+        std::vector<std::string> after = everythingUnder(home);
+        std::erase(after, (screenshots / name).string());
+        EXPECT_EQ(after, before); // no lock, backup, autostart entry or settings file made
     }
 }
 

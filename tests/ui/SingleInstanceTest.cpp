@@ -6,8 +6,14 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
+#include <string>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -97,4 +103,67 @@ TEST(SingleInstance, aRunningInstanceThatDoesNotAnswerIsNotReportedAsReached) {
 TEST(SingleInstance, runsAloneWhereNoLockCanBeMade) {
     SingleInstance nowhere(QStringLiteral("/nonexistent/quillmark-runtime"));
     EXPECT_EQ(nowhere.claim(), SingleInstance::Role::primary);
+}
+
+namespace {
+
+// Sets or removes an environment variable for one scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+} // namespace
+
+TEST(SingleInstance, withoutARuntimeFolderItUsesAPrivateFolderItMadeNeverBareNames) {
+    namespace fs = std::filesystem;
+    QTemporaryDir scratch;
+    const fs::path temporary = fs::path(scratch.path().toStdString()) / "tmp";
+    const fs::path working = fs::path(scratch.path().toStdString()) / "cwd";
+    fs::create_directories(temporary);
+    fs::create_directories(working);
+    const fs::path before = fs::current_path();
+    fs::current_path(working);
+    ScopedVariable runtime("XDG_RUNTIME_DIR", nullptr);
+    ScopedVariable tmpdir("TMPDIR", temporary.c_str());
+    // Another user's name squatted on the shared fallback a library would use.
+    std::ofstream(temporary /
+                  ("runtime-" + std::string(std::getenv("USER") ? std::getenv("USER") : "root")));
+
+    const QString folder = SingleInstance::defaultFolder();
+    ASSERT_FALSE(folder.isEmpty());
+    struct stat info {};
+    ASSERT_EQ(::lstat(folder.toLocal8Bit().constData(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(info.st_uid, ::geteuid());
+    EXPECT_EQ(fs::path(folder.toStdString()).parent_path(), temporary);
+    {
+        SingleInstance instance(folder);
+        EXPECT_EQ(instance.claim(), SingleInstance::Role::primary);
+        EXPECT_TRUE(QFileInfo::exists(instance.socketPath()));
+    }
+
+    // A folder others may enter is not used: the program runs alone, leaving nothing behind.
+    ::chmod(folder.toLocal8Bit().constData(), 0755);
+    EXPECT_TRUE(SingleInstance::defaultFolder().isEmpty());
+    {
+        SingleInstance alone(SingleInstance::defaultFolder());
+        EXPECT_EQ(alone.claim(), SingleInstance::Role::primary);
+    }
+    fs::current_path(before);
+    EXPECT_TRUE(fs::is_empty(working));
+    for (const auto& entry : fs::directory_iterator(temporary)) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with("quillmark.")) << entry.path();
+    }
 }

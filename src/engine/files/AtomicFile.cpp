@@ -34,9 +34,28 @@ void syncFolder(const std::filesystem::path& folder) {
     }
 }
 
+// Where a chain of symbolic links at `path` ends, existing or not, so that a linked file is
+// replaced at its target and the link stays. `path` itself when it is no link.
+std::filesystem::path linkTarget(std::filesystem::path path) {
+    // The kernel's own limit on links in a path.
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
+            return path;
+        }
+        const std::filesystem::path next = std::filesystem::read_symlink(path, error);
+        if (error) {
+            return path;
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
 } // namespace
 
-bool AtomicFile::replace(const std::filesystem::path& target, std::string_view contents) {
+bool AtomicFile::replace(const std::filesystem::path& link, std::string_view contents) {
+    const std::filesystem::path target = linkTarget(link);
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) {
         folder = ".";

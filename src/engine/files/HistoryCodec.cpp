@@ -71,19 +71,6 @@ std::optional<int> digits(std::string_view text, std::size_t from, std::size_t c
     return value;
 }
 
-const nlohmann::json* member(const nlohmann::json& object, const char* key) {
-    auto found = object.find(key);
-    return found == object.end() ? nullptr : &*found;
-}
-
-std::optional<std::string> stringMember(const nlohmann::json& object, const char* key) {
-    const nlohmann::json* value = member(object, key);
-    if (value == nullptr || !value->is_string()) {
-        return std::nullopt;
-    }
-    return value->get<std::string>();
-}
-
 // Undo and name again act on folderPath joined with these names: each must stay one file
 // inside one absolute folder.
 bool holdsOneFileEach(const std::string& folderPath, const std::string& originalName,
@@ -92,37 +79,160 @@ bool holdsOneFileEach(const std::string& folderPath, const std::string& original
            Renamer::isPlainFileName(originalName) && Renamer::isPlainFileName(currentName);
 }
 
-std::optional<RenameRecord> decodeRecord(const nlohmann::json& object) {
-    if (!object.is_object()) {
+// The fields of one record object as they are read; a field given a value of the wrong type
+// is absent, and the last of several values with one key counts.
+struct RecordFields {
+    std::optional<std::string> id, folderPath, originalName, currentName, suggestedName, source,
+        date;
+    std::optional<bool> undone;
+
+    std::optional<std::string>* text(std::string_view key) {
+        if (key == "id")
+            return &id;
+        if (key == "folderPath")
+            return &folderPath;
+        if (key == "originalName")
+            return &originalName;
+        if (key == "currentName")
+            return &currentName;
+        if (key == "suggestedName")
+            return &suggestedName;
+        if (key == "source")
+            return &source;
+        if (key == "date")
+            return &date;
+        return nullptr;
+    }
+
+    // Any value other than text (or a boolean for "undone") makes the key's field invalid.
+    void wrongType(std::string_view key) {
+        if (auto* field = text(key)) {
+            field->reset();
+        } else if (key == "undone") {
+            undone.reset();
+        }
+    }
+};
+
+std::optional<RenameRecord> decodeRecord(RecordFields& fields) {
+    if (!fields.id || !fields.folderPath || !fields.originalName || !fields.currentName ||
+        !fields.suggestedName || !fields.source || !fields.date || !fields.undone) {
         return std::nullopt;
     }
-    auto id = stringMember(object, "id");
-    auto folderPath = stringMember(object, "folderPath");
-    auto originalName = stringMember(object, "originalName");
-    auto currentName = stringMember(object, "currentName");
-    auto suggestedName = stringMember(object, "suggestedName");
-    auto sourceText = stringMember(object, "source");
-    auto dateText = stringMember(object, "date");
-    const nlohmann::json* undone = member(object, "undone");
-    if (!id || !folderPath || !originalName || !currentName || !suggestedName || !sourceText ||
-        !dateText || undone == nullptr || !undone->is_boolean()) {
-        return std::nullopt;
-    }
-    auto uuid = normalizedId(*id);
-    auto source = sourceFromName(*sourceText);
-    auto date = parseDate(*dateText);
-    if (!uuid || !source || !date || !holdsOneFileEach(*folderPath, *originalName, *currentName)) {
+    auto uuid = normalizedId(*fields.id);
+    auto source = sourceFromName(*fields.source);
+    auto date = parseDate(*fields.date);
+    if (!uuid || !source || !date ||
+        !holdsOneFileEach(*fields.folderPath, *fields.originalName, *fields.currentName)) {
         return std::nullopt;
     }
     return RenameRecord{std::move(*uuid),
-                        std::move(*folderPath),
-                        std::move(*originalName),
-                        std::move(*currentName),
-                        std::move(*suggestedName),
+                        std::move(*fields.folderPath),
+                        std::move(*fields.originalName),
+                        std::move(*fields.currentName),
+                        std::move(*fields.suggestedName),
                         *source,
                         *date,
-                        undone->get<bool>()};
+                        *fields.undone};
 }
+
+// Builds records straight from the parser's events: a document tree of a big history would
+// hold several times the file's size until the load ends.
+class RecordReader {
+public:
+    using json = nlohmann::json;
+
+    std::vector<RenameRecord> records;
+
+    bool null() { return scalar(); }
+    bool boolean(bool value) {
+        if (depth_ == 2) {
+            if (key_ == "undone") {
+                fields_.undone = value;
+            } else {
+                fields_.wrongType(key_);
+            }
+            return true;
+        }
+        return depth_ > 2;
+    }
+    bool number_integer(json::number_integer_t) { return scalar(); }
+    bool number_unsigned(json::number_unsigned_t) { return scalar(); }
+    bool number_float(json::number_float_t, const json::string_t&) { return scalar(); }
+    bool string(json::string_t& value) {
+        if (depth_ == 2) {
+            if (auto* field = fields_.text(key_)) {
+                *field = std::move(value);
+            } else {
+                fields_.wrongType(key_);
+            }
+            return true;
+        }
+        return depth_ > 2;
+    }
+    bool binary(json::binary_t&) { return scalar(); }
+    bool start_object(std::size_t) {
+        if (depth_ == 0) {
+            return false; // the top level is an array
+        }
+        if (depth_ == 1) {
+            fields_ = {};
+        } else if (depth_ == 2) {
+            fields_.wrongType(key_);
+        }
+        ++depth_;
+        return true;
+    }
+    bool key(json::string_t& key) {
+        if (depth_ == 2) {
+            key_ = std::move(key);
+        }
+        return true;
+    }
+    bool end_object() {
+        --depth_;
+        if (depth_ == 1) {
+            auto record = decodeRecord(fields_);
+            if (!record) {
+                return false;
+            }
+            records.push_back(std::move(*record));
+        }
+        return true;
+    }
+    bool start_array(std::size_t) {
+        if (depth_ == 1) {
+            return false; // every element is a record object
+        }
+        if (depth_ == 2) {
+            fields_.wrongType(key_);
+        }
+        ++depth_;
+        return true;
+    }
+    bool end_array() {
+        --depth_;
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) {
+        return false;
+    }
+
+private:
+    // A number or null: only allowed inside a record, where it is the wrong type for any key
+    // it is given to.
+    bool scalar() {
+        if (depth_ == 2) {
+            fields_.wrongType(key_);
+            return true;
+        }
+        return depth_ > 2;
+    }
+
+    int depth_ = 0;
+    std::string key_;
+    RecordFields fields_;
+};
 
 } // namespace
 
@@ -176,50 +286,77 @@ std::optional<Clock::time_point> parseDate(std::string_view text) {
     return Clock::time_point(seconds);
 }
 
-std::optional<std::string> encode(std::span<const RenameRecord> records) {
-    nlohmann::ordered_json array = nlohmann::ordered_json::array();
-    for (const RenameRecord& record : records) {
-        auto date = formatDate(record.date);
-        auto id = normalizedId(record.id);
-        if (!date || !id) {
-            return std::nullopt;
-        }
-        array.push_back({{"id", *id},
-                         {"folderPath", record.folderPath},
-                         {"originalName", record.originalName},
-                         {"currentName", record.currentName},
-                         {"suggestedName", record.suggestedName},
-                         {"source", sourceName(record.source)},
-                         {"date", *date},
-                         {"undone", record.undone}});
+std::optional<std::string> encodeRecord(const RenameRecord& record) {
+    auto date = formatDate(record.date);
+    auto id = normalizedId(record.id);
+    if (!date || !id) {
+        return std::nullopt;
     }
+    const nlohmann::ordered_json object = {{"id", *id},
+                                           {"folderPath", record.folderPath},
+                                           {"originalName", record.originalName},
+                                           {"currentName", record.currentName},
+                                           {"suggestedName", record.suggestedName},
+                                           {"source", sourceName(record.source)},
+                                           {"date", *date},
+                                           {"undone", record.undone}};
+    std::string text;
     try {
-        return array.dump(2) + "\n";
+        text = object.dump(2);
     } catch (const nlohmann::json::exception&) {
         return std::nullopt; // a name that is not valid UTF-8
     }
+    // Indented one level deeper, as an element of the array. Strings hold no raw line breaks.
+    std::string indented;
+    indented.reserve(text.size() + 64);
+    for (const char c : text) {
+        indented += c;
+        if (c == '\n') {
+            indented += "  ";
+        }
+    }
+    return indented;
+}
+
+std::string join(std::span<const std::string> objects) {
+    if (objects.empty()) {
+        return "[]\n";
+    }
+    std::size_t size = 8;
+    for (const auto& object : objects) {
+        size += object.size() + 4;
+    }
+    std::string text;
+    text.reserve(size);
+    text += "[\n";
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        text += i == 0 ? "  " : ",\n  ";
+        text += objects[i];
+    }
+    text += "\n]\n";
+    return text;
+}
+
+std::optional<std::string> encode(std::span<const RenameRecord> records) {
+    std::vector<std::string> objects;
+    objects.reserve(records.size());
+    for (const RenameRecord& record : records) {
+        auto object = encodeRecord(record);
+        if (!object) {
+            return std::nullopt;
+        }
+        objects.push_back(std::move(*object));
+    }
+    return join(objects);
 }
 
 std::optional<std::vector<RenameRecord>> decode(std::string_view json) {
-    nlohmann::json document;
-    try {
-        document = nlohmann::json::parse(json);
-    } catch (const nlohmann::json::exception&) {
+    RecordReader reader;
+    if (!nlohmann::json::sax_parse(json, &reader)) {
         return std::nullopt;
     }
-    if (!document.is_array()) {
-        return std::nullopt;
-    }
-    std::vector<RenameRecord> records;
-    records.reserve(document.size());
-    for (const nlohmann::json& object : document) {
-        auto record = decodeRecord(object);
-        if (!record) {
-            return std::nullopt;
-        }
-        records.push_back(std::move(*record));
-    }
-    return records;
+    reader.records.shrink_to_fit();
+    return std::move(reader.records);
 }
 
 } // namespace engine::HistoryCodec

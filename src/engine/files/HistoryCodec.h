@@ -15,7 +15,13 @@ namespace engine::HistoryCodec {
 
 // Pretty-printed JSON; nothing when a text field is not valid UTF-8.
 std::optional<std::string> encode(std::span<const RenameRecord> records);
-// The records in file order; nothing when the text or any single record is invalid.
+// One record's object as it stands in the array that `join` makes; nothing when a text field
+// is not valid UTF-8.
+std::optional<std::string> encodeRecord(const RenameRecord& record);
+// The array of objects made by `encodeRecord`, in order: what `encode` writes.
+std::string join(std::span<const std::string> objects);
+// The records in file order; nothing when the text or any single record is invalid. Builds the
+// records while reading, without a document tree of the whole file.
 std::optional<std::vector<RenameRecord>> decode(std::string_view json);
 
 // "2026-01-05T10:11:12Z": UTC, whole seconds (fractions are dropped).

@@ -2,17 +2,19 @@
 
 #include "files/AtomicFile.h"
 #include "files/HistoryCodec.h"
+#include "files/RegularFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
+#include <fcntl.h>
+#include <malloc.h>
 #include <pwd.h>
 #include <span>
-#include <sstream>
 #include <string>
+#include <sys/file.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -39,18 +41,36 @@ std::filesystem::path defaultDataHome() {
     return homeFolder() / ".local" / "share";
 }
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) {
-        return std::nullopt;
+// An exclusive lock on a file beside the history, held while it lives, so that two programs
+// never read and replace the history at once. Without it (a folder that cannot hold the file)
+// the save goes ahead unlocked.
+class HistoryLock {
+public:
+    explicit HistoryLock(const std::filesystem::path& path)
+        : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0600)) {
+        // A program stopped while holding the lock must not stop this one for good.
+        for (int attempt = 0; fd_ >= 0 && attempt < 1000; ++attempt) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR)) {
+                return;
+            }
+            ::usleep(5000);
+        }
     }
-    std::ostringstream contents;
-    contents << stream.rdbuf();
-    if (stream.bad()) {
-        return std::nullopt;
+    ~HistoryLock() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
     }
-    return std::move(contents).str();
-}
+    HistoryLock(const HistoryLock&) = delete;
+    HistoryLock& operator=(const HistoryLock&) = delete;
+
+private:
+    int fd_;
+};
+
+// Reading and merging a big file leaves much freed heap behind; it is given back rather than
+// kept at its peak.
+constexpr std::size_t trimAfterBytes = 1 << 20;
 
 std::string utcStamp() {
     std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
@@ -68,48 +88,89 @@ bool isPresent(const std::filesystem::path& path) {
 
 } // namespace
 
-HistoryStore::HistoryStore(std::string_view appName,
-                           std::optional<std::filesystem::path> dataHome) {
+HistoryStore::HistoryStore(std::string_view appName, std::optional<std::filesystem::path> dataHome,
+                           Access access)
+    : access_(access) {
     std::filesystem::path folder = dataHome.value_or(defaultDataHome()) / appName;
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
+    if (access_ == Access::readWrite) {
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+    }
     fileURL_ = folder / "history.json";
 }
 
 std::vector<RenameRecord> HistoryStore::load() {
     loadFailed_ = false;
-    auto contents = readWholeFile(fileURL_);
-    auto records = contents ? HistoryCodec::decode(*contents) : std::nullopt;
+    std::optional<std::vector<RenameRecord>> records;
+    bool big = false;
+    {
+        auto contents = RegularFile::read(fileURL_);
+        big = contents && contents->size() >= trimAfterBytes;
+        records = contents ? HistoryCodec::decode(*contents) : std::nullopt;
+    }
+    if (big) {
+        ::malloc_trim(0);
+    }
     if (!records) {
         loadFailed_ = isPresent(fileURL_);
+        merge_.remember({});
         return {};
     }
+    merge_.remember(*records);
     return std::move(*records);
 }
 
-std::vector<std::string> HistoryStore::save(const std::vector<RenameRecord>& records) {
-    std::vector<RenameRecord> kept;
-    std::vector<std::string> leftOut;
-    for (std::size_t i = 0; i < std::min(records.size(), limit); ++i) {
-        if (HistoryCodec::encode(std::span(&records[i], 1))) {
-            kept.push_back(records[i]);
-        } else {
-            leftOut.push_back(records[i].id);
+HistoryStore::Saved HistoryStore::save(const std::vector<RenameRecord>& records) {
+    if (access_ == Access::readOnly) {
+        return {};
+    }
+    bool big = false;
+    Saved saved = write(records, big);
+    if (big) {
+        ::malloc_trim(0);
+    }
+    return saved;
+}
+
+HistoryStore::Saved HistoryStore::write(const std::vector<RenameRecord>& records, bool& big) {
+    Saved saved;
+    HistoryLock lock(fileURL_.string() + ".lock");
+    HistoryMerge::Result merged;
+    big = records.size() > 20 * limit;
+    if (auto contents = RegularFile::read(fileURL_)) {
+        big = big || contents->size() >= trimAfterBytes;
+        if (auto onDisk = HistoryCodec::decode(*contents)) {
+            merged = merge_.merge(records, *onDisk);
+            // Another program replaced the file that failed to load.
+            loadFailed_ = false;
         }
     }
-    auto json = HistoryCodec::encode(kept);
-    if (!json) {
-        return leftOut;
+    const std::vector<RenameRecord>& list = merged.changed ? merged.records : records;
+
+    std::vector<std::string> objects;
+    std::vector<RenameRecord> written;
+    for (std::size_t i = 0; i < std::min(list.size(), limit); ++i) {
+        if (auto object = HistoryCodec::encodeRecord(list[i])) {
+            objects.push_back(std::move(*object));
+            written.push_back(list[i]);
+        } else {
+            saved.leftOut.push_back(list[i].id);
+        }
+    }
+    if (merged.changed) {
+        saved.merged = std::move(merged.records);
     }
     if (loadFailed_) {
         // Without its backup the failed file stays, rather than being lost.
         if (!keepFailedFile()) {
-            return leftOut;
+            return saved;
         }
         loadFailed_ = false;
     }
-    AtomicFile::replace(fileURL_, *json);
-    return leftOut;
+    if (AtomicFile::replace(fileURL_, HistoryCodec::join(objects))) {
+        merge_.remember(written);
+    }
+    return saved;
 }
 
 // Keeps the file that failed to load under a new name; true when nothing is left to keep.

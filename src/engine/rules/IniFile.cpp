@@ -1,10 +1,9 @@
 #include "rules/IniFile.h"
 
+#include "files/RegularFile.h"
 #include "unicode/Unicode.h"
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 
 namespace engine {
 
@@ -174,16 +173,11 @@ std::string_view plainKey(std::string_view key) {
 } // namespace
 
 std::optional<IniFile> IniFile::load(const std::filesystem::path& file, Dialect dialect) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    const auto text = RegularFile::read(file);
+    if (!text) {
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return parse(text.str(), dialect);
+    return parse(*text, dialect);
 }
 
 IniFile IniFile::parse(std::string_view text, Dialect dialect) {

@@ -3,8 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ui {
 
@@ -13,12 +14,28 @@ namespace {
 const QByteArray kOpenDashboard = QByteArrayLiteral("open-dashboard");
 constexpr int kConnectTimeoutMs = 500;
 constexpr int kRetryPauseMs = 100;
+constexpr int kRelistenMs = 1000;
+
+// Only this user may enter it, so no one else can put a lock or a socket there.
+bool isPrivateFolder(const QByteArray& path, bool followLink) {
+    struct stat info {};
+    const int status =
+        followLink ? ::stat(path.constData(), &info) : ::lstat(path.constData(), &info);
+    return status == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+           (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
 
 } // namespace
 
 SingleInstance::SingleInstance(QString folder, QObject* parent)
     : QObject(parent), folder_(std::move(folder)) {
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::readRequest);
+    relisten_.setInterval(kRelistenMs);
+    connect(&relisten_, &QTimer::timeout, this, [this] {
+        if (!server_.isListening()) {
+            listen();
+        }
+    });
 }
 
 SingleInstance::~SingleInstance() {
@@ -26,8 +43,15 @@ SingleInstance::~SingleInstance() {
 }
 
 QString SingleInstance::defaultFolder() {
-    // Qt falls back to a private folder of its own making when the variable is not set.
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/') && isPrivateFolder(runtime, true)) {
+        return QString::fromLocal8Bit(runtime);
+    }
+    // Never bare names in the working folder or in the shared temporary folder.
+    const QByteArray own =
+        QFile::encodeName(QDir::tempPath() + QStringLiteral("/quillmark-%1").arg(::geteuid()));
+    ::mkdir(own.constData(), 0700);
+    return isPrivateFolder(own, false) ? QFile::decodeName(own) : QString();
 }
 
 QString SingleInstance::lockPath() const {
@@ -39,11 +63,15 @@ QString SingleInstance::socketPath() const {
 }
 
 SingleInstance::Role SingleInstance::claim() {
+    if (folder_.isEmpty()) {
+        return Role::primary;
+    }
     lock_ = std::make_unique<QLockFile>(lockPath());
     // Never stale by age: only a lock whose process is gone is taken over.
     lock_->setStaleLockTime(0);
     if (lock_->tryLock(0)) {
         listen();
+        relisten_.start();
         return Role::primary;
     }
     if (lock_->error() == QLockFile::LockFailedError) {
@@ -66,8 +94,20 @@ bool SingleInstance::listen() {
 void SingleInstance::readRequest() {
     while (QLocalSocket* connection = server_.nextPendingConnection()) {
         connection->setParent(this);
+        // Qt stops reading once this much waits; a client that fills it without a line is cut.
+        connection->setReadBufferSize(maxRequestBytes);
+        connections_.append(connection);
+        keepWithinLimit();
+        QTimer::singleShot(silenceMs, connection, [connection] {
+            connection->abort();
+            connection->deleteLater();
+        });
         auto handle = [this, connection] {
             if (!connection->canReadLine()) {
+                if (connection->bytesAvailable() >= maxRequestBytes) {
+                    connection->abort();
+                    connection->deleteLater();
+                }
                 return;
             }
             const QByteArray line = connection->readLine(4096).trimmed();
@@ -82,6 +122,17 @@ void SingleInstance::readRequest() {
         connect(connection, &QLocalSocket::readyRead, this, handle);
         connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
         handle();
+    }
+}
+
+// The newest connections are the likeliest to be a launch about to speak: the oldest go.
+void SingleInstance::keepWithinLimit() {
+    connections_.removeIf([](const QPointer<QLocalSocket>& connection) { return !connection; });
+    while (connections_.size() > maxConnections) {
+        if (QLocalSocket* oldest = connections_.takeFirst()) {
+            oldest->abort();
+            oldest->deleteLater();
+        }
     }
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QLockFile>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <memory>
 
 namespace ui {
@@ -17,10 +21,18 @@ class SingleInstance : public QObject {
 public:
     enum class Role { primary, secondary };
 
-    // `folder` is normally $XDG_RUNTIME_DIR.
+    // What a connection may do before it is closed: requests are one short line, sent at once.
+    static constexpr int maxConnections = 16;
+    static constexpr qint64 maxRequestBytes = 4096;
+    static constexpr int silenceMs = 5000;
+
+    // `folder` is normally defaultFolder(); an empty one holds no lock.
     explicit SingleInstance(QString folder, QObject* parent = nullptr);
     ~SingleInstance() override;
 
+    // $XDG_RUNTIME_DIR when it is this user's folder, else <temporary folder>/quillmark-<uid>,
+    // made with mode 0700 and used only when this user owns it and no one else may enter it.
+    // Empty when there is no such folder.
     static QString defaultFolder();
     QString lockPath() const;
     QString socketPath() const;
@@ -41,10 +53,14 @@ signals:
 private:
     bool listen();
     void readRequest();
+    void keepWithinLimit();
 
     QString folder_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer server_;
+    // Qt closes the server for good when accepting fails (too many open files).
+    QTimer relisten_;
+    QList<QPointer<QLocalSocket>> connections_;
 };
 
 } // namespace ui

@@ -25,10 +25,11 @@ namespace {
 
 constexpr int kMenuBarSize = 72;
 
-// The model as both modes see it: the user's history and settings, no update checks, no
-// notifications.
+// The model as both modes see it: the user's history and settings, read and left as they
+// are; no watching, no update checks, no notifications.
 std::unique_ptr<app::AppModel> makeModel(std::shared_ptr<app::NamingService> namer = nullptr) {
     app::AppServices services;
+    services.readOnly = true;
     services.startUpdater = false;
     services.runningAsApplication = false;
     services.namer = std::move(namer);
@@ -185,7 +186,9 @@ int Snapshot::bench() {
 }
 
 int Snapshot::bench(std::ostream& out) {
-    auto namer = std::make_shared<app::EngineNamingService>(app::AppSettings().modelConfig());
+    auto namer = std::make_shared<app::EngineNamingService>(
+        app::AppSettings(app::AppSettings::defaultFilePath(), app::AppSettings::Access::readOnly)
+            .modelConfig());
     const auto model = makeModel(namer);
 
     QElapsedTimer timer;
