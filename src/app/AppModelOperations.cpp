@@ -254,9 +254,10 @@ void AppModel::correct(const engine::RenameRecord& wanted, const QString& typed)
         return;
     }
     history_[*index].currentName = renamed.path().filename().string();
+    // Learned before the views hear of the change, so they count this fix too.
+    rememberCorrection(record.suggestedName, clean);
     emit historyChanged();
     saveHistory();
-    rememberCorrection(record.suggestedName, clean);
 }
 
 void AppModel::reveal(const engine::RenameRecord& wanted) {

@@ -7,15 +7,18 @@
 #include "dashboard/SearchBox.h"
 #include "dashboard/ShotCard.h"
 #include "dashboard/Sidebar.h"
+#include "dashboard/StatsRow.h"
 #include "dashboard/TopBar.h"
 #include "files/HistoryStore.h"
 #include "look/CrayonButton.h"
 #include "panel/RecordPresentation.h"
+#include "support/FakeNamer.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -76,6 +79,8 @@ protected:
             s.autostartFolder = root_ / "autostart";
             s.executablePath = QString::fromStdString((root_ / "build" / "quillmark").string());
             s.reveal = [this](const fs::path& file) { revealed_.push_back(file); };
+            // No model server is asked: the dashboard only shows what the namer reports.
+            s.namer = std::make_shared<test_support::FakeNamer>();
             model_ = std::make_unique<app::AppModel>(s);
         }
         return *model_;
@@ -238,9 +243,15 @@ TEST_F(DashboardTest, hoverButtonsAndThePopoverReachTheModel) {
     grid->startRenaming(model().history().front().id);
     popover = grid->popover();
     popover->field()->setText("Dentist bill");
+    QSignalSpy saved(popover, &ui::RenamePopover::saved);
     QTest::keyClick(popover->field(), Qt::Key_Return);
+    EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(model().history().front().currentName, "Dentist bill.png");
     EXPECT_TRUE(fs::exists(root_ / "Screenshots" / "Dentist bill.png"));
+    // One Return, one fix learned, and the statistics count it at once.
+    EXPECT_EQ(model().corrections().size(), 1U);
+    const auto& fixes = view->statsRow()->statistics().at(2);
+    EXPECT_EQ(fixes.value + " " + fixes.label, "1 fix learned");
 }
 
 // The list may change under an open menu: a new screenshot named, or the card gone.
@@ -300,19 +311,27 @@ TEST_F(DashboardTest, gridColumnsStayBetweenTheirBoundsAndCentre) {
 
 TEST_F(DashboardTest, toastLeavesAfterItsTimeUnlessAnUndoWaits) {
     add("Screenshots", "IMG_1.png", "Receipt.png");
-    ui::DashboardToast toast(model(), nullptr, std::chrono::milliseconds(60));
+    {
+        // A new report gets a full wait of its own.
+        ui::DashboardToast toast(model(), nullptr, std::chrono::minutes(1));
+        model().setMessage(QStringLiteral("First"));
+        ASSERT_TRUE(toast.timerRunning());
+        const int full = toast.remainingTime();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return toast.remainingTime() < full; }, 5000));
+        const int waited = toast.remainingTime();
+        model().setMessage(QStringLiteral("Second"));
+        EXPECT_GT(toast.remainingTime(), waited);
+        model().setMessage(std::nullopt);
+    }
+
+    ui::DashboardToast toast(model(), nullptr, std::chrono::milliseconds(1));
     model().setMessage(QStringLiteral("First"));
-    EXPECT_TRUE(toast.timerRunning());
-    QTest::qWait(30);
-    model().setMessage(QStringLiteral("Second")); // gets a full wait of its own
-    QTest::qWait(40);
-    EXPECT_EQ(model().message(), QStringLiteral("Second"));
-    QTRY_VERIFY_WITH_TIMEOUT(!model().message().has_value(), 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(!model().message().has_value(), 5000);
 
     model().undo(model().history().front());
     ASSERT_TRUE(model().lastUndoneID().has_value());
     EXPECT_FALSE(toast.nameAgainButton()->isHidden());
-    QTest::qWait(120);
+    QTRY_VERIFY_WITH_TIMEOUT(!toast.timerRunning(), 5000);
     EXPECT_TRUE(model().message().has_value()); // stays while "Name Again" is offered
 
     toast.closeButton()->click();
