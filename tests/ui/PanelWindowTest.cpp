@@ -169,6 +169,19 @@ TEST_F(PanelWindowTest, quittingFromTheDashboardAsksOnlyWhileItIsOpen) {
     shell.dashboard().close();
 }
 
+TEST_F(PanelWindowTest, aLateTrayTakesOverFromTheDashboardsSettingsButton) {
+    ui::Shell shell(*model, [this] { return time; });
+    shell.openDashboard(); // offscreen: no tray
+    ui::CrayonButton* settings = shell.dashboard().sidebar()->settingsButton();
+    EXPECT_FALSE(settings->isHidden());
+    emit shell.tray().placedInTray();
+    EXPECT_TRUE(settings->isHidden());
+    shell.dashboard().close();
+
+    EXPECT_TRUE(ui::Shell::quitExplanation(true).contains("in the tray"));
+    EXPECT_FALSE(ui::Shell::quitExplanation(false).contains("tray"));
+}
+
 TEST_F(PanelWindowTest, trayHostThatAppearsLaterGetsTheIcon) {
     // A private bus stands in for the session's.
     QProcess daemon;
