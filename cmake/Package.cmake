@@ -20,8 +20,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the image-format plugins (WebP, TIFF,
 # HEIF for thumbnails) and the English text-recognition data. The SVG library, which also holds
 # the SVG icon plugin, comes from the linked Qt SVG.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, tesseract-ocr-eng")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
+# Wayland sessions need qt6-wayland to open a window at all; xdg-open opens files and folders.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, qt6-wayland, tesseract-ocr-eng")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS gnome-shell-extension-appindicator)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)

@@ -145,6 +145,8 @@ QByteArray LoginItem::entryText(const QString& executablePath) {
                                        "Icon=org.quillmark.Quillmark\n"
                                        "Exec=") +
                          exec +
+                         // Without the program (removed, say) the session skips the entry.
+                         QLatin1String("\nTryExec=") + escapeStringValue(executablePath) +
                          QLatin1String("\n"
                                        "Terminal=false\n"
                                        "StartupNotify=false\n"

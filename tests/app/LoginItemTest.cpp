@@ -45,6 +45,7 @@ TEST_F(LoginItemTest, registerWritesEntryAndUnregisterRemovesIt) {
     EXPECT_EQ(login.registerItem(), std::nullopt);
     EXPECT_TRUE(login.isEnabled());
     EXPECT_TRUE(entry().contains("\nExec=/usr/bin/quillmark --launched-at-login\n"));
+    EXPECT_TRUE(entry().contains("\nTryExec=/usr/bin/quillmark\n"));
     EXPECT_TRUE(entry().contains("\nX-GNOME-Autostart-enabled=true\n"));
     // No temporary file of the atomic write is left behind.
     EXPECT_EQ(QDir(autostart()).entryList(QDir::Files | QDir::Hidden),

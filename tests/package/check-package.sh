@@ -28,11 +28,11 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = graphics ] || fail "Section is $(field Section)"
 depends=$(field Depends)
 echo "Depends: $depends"
-for needed in libqt6svg6 qt6-image-formats-plugins tesseract-ocr-eng libc6 libqt6widgets6 \
+for needed in libqt6svg6 qt6-image-formats-plugins qt6-wayland tesseract-ocr-eng libc6 libqt6widgets6 \
     libvips42 libtesseract5 libicu72; do
     grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done
-[ "$(field Recommends)" = qt6-wayland ] || fail "Recommends is $(field Recommends)"
+[ "$(field Recommends)" = xdg-utils ] || fail "Recommends is $(field Recommends)"
 [ "$(field Suggests)" = gnome-shell-extension-appindicator ] || fail "Suggests is $(field Suggests)"
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
@@ -59,7 +59,7 @@ touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
 dpkg --root="$root" --force-depends --force-script-chrootless --log=/dev/null -i "$deb" \
     >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "install failed"; }
 
-grep -qx "ExecStart=/usr/bin/quillmark --watch" "$root/usr/lib/systemd/user/quillmark-watch.service" ||
+grep -qx 'ExecStart="/usr/bin/quillmark" --watch' "$root/usr/lib/systemd/user/quillmark-watch.service" ||
     fail "the user unit does not run the installed program"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$root/usr/share/applications/org.quillmark.Quillmark.desktop" ||

@@ -24,6 +24,24 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// Stands in for a panel's tray watcher, whose host registers when told to.
+class FakeWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+
+public:
+    bool host = false;
+    mutable int asked = 0;
+    bool hostRegistered() const {
+        ++asked;
+        return host;
+    }
+
+signals:
+    void StatusNotifierHostRegistered();
+};
+
 class PanelWindowTest : public ::testing::Test {
 protected:
     ScratchFolder scratch;
@@ -169,6 +187,19 @@ TEST_F(PanelWindowTest, quittingFromTheDashboardAsksOnlyWhileItIsOpen) {
     shell.dashboard().close();
 }
 
+TEST_F(PanelWindowTest, aLateTrayTakesOverFromTheDashboardsSettingsButton) {
+    ui::Shell shell(*model, [this] { return time; });
+    shell.openDashboard(); // offscreen: no tray
+    ui::CrayonButton* settings = shell.dashboard().sidebar()->settingsButton();
+    EXPECT_FALSE(settings->isHidden());
+    emit shell.tray().placedInTray();
+    EXPECT_TRUE(settings->isHidden());
+    shell.dashboard().close();
+
+    EXPECT_TRUE(ui::Shell::quitExplanation(true).contains("in the tray"));
+    EXPECT_FALSE(ui::Shell::quitExplanation(false).contains("tray"));
+}
+
 TEST_F(PanelWindowTest, trayHostThatAppearsLaterGetsTheIcon) {
     // A private bus stands in for the session's.
     QProcess daemon;
@@ -184,13 +215,18 @@ TEST_F(PanelWindowTest, trayHostThatAppearsLaterGetsTheIcon) {
         tray.start();
         // Offscreen there is no XEmbed tray, and no host yet: the icon waits.
         EXPECT_FALSE(tray.hasIcon());
+        // The watcher comes first, its host later (a panel starting after the program).
+        FakeWatcher watcher;
+        ASSERT_TRUE(host.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                                        QDBusConnection::ExportAllProperties |
+                                            QDBusConnection::ExportAllSignals));
         ASSERT_TRUE(host.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
-        QElapsedTimer waited;
-        waited.start();
-        while (!tray.hasIcon() && waited.elapsed() < 3000) {
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        EXPECT_TRUE(tray.hasIcon());
+        // The tray asks the watcher about its host once it sees the watcher.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return watcher.asked > 0 || tray.hasIcon(); }, 5000));
+        EXPECT_FALSE(tray.hasIcon());
+        watcher.host = true;
+        emit watcher.StatusNotifierHostRegistered();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return tray.hasIcon(); }, 5000));
         EXPECT_EQ(tray.toolTip(), QStringLiteral("Quillmark"));
 
         // Busy while a file waits to be named, idle again once the queue is empty.
@@ -206,3 +242,5 @@ TEST_F(PanelWindowTest, trayHostThatAppearsLaterGetsTheIcon) {
     daemon.kill();
     daemon.waitForFinished();
 }
+
+#include "PanelWindowTest.moc"

@@ -95,13 +95,21 @@ TEST_F(ShellProcessTest, withoutADisplayItPointsToWatchAndFails) {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         environment.remove(name);
     }
-    const Finished finished = run({}, 5000);
-    EXPECT_EQ(finished.status, 1);
-    EXPECT_TRUE(finished.out.isEmpty());
-    EXPECT_EQ(finished.errors.count('\n'), 1) << finished.errors.toStdString();
-    EXPECT_TRUE(finished.errors.contains("--watch")) << finished.errors.toStdString();
-    // Nothing was started: no instance lock, no history folder.
-    EXPECT_FALSE(fs::exists(runtime / "quillmark.lock"));
+    // None at all, then names of displays that are not there (Qt itself would abort).
+    const std::vector<std::pair<QString, QString>> cases{
+        {}, {"WAYLAND_DISPLAY", "wayland-nope"}, {"DISPLAY", ":4711"}};
+    for (const auto& [name, value] : cases) {
+        if (!name.isEmpty()) {
+            environment.insert(name, value);
+        }
+        const Finished finished = run({}, 5000);
+        EXPECT_EQ(finished.status, 1) << name.toStdString();
+        EXPECT_TRUE(finished.out.isEmpty());
+        EXPECT_EQ(finished.errors.count('\n'), 1) << finished.errors.toStdString();
+        EXPECT_TRUE(finished.errors.contains("--watch")) << finished.errors.toStdString();
+        // Nothing was started: no instance lock, no history folder.
+        EXPECT_FALSE(fs::exists(runtime / "quillmark.lock"));
+    }
 }
 
 TEST_F(ShellProcessTest, secondLaunchHandsOverAndEndsWhileTheFirstRunsOnUntilTerminated) {

@@ -39,6 +39,7 @@ private:
     QLineEdit* field_;
     CrayonButton* cancel_;
     CrayonButton* save_;
+    bool done_ = false;
 };
 
 } // namespace ui

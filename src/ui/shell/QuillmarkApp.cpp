@@ -78,8 +78,9 @@ int runOffscreen(int argc, char** argv, const std::function<int()>& mode) {
 } // namespace
 
 int QuillmarkApp::run(int argc, char** argv, bool launchedAtLogin) {
-    if (!DisplayCheck::hasGraphicalSession(QProcessEnvironment::systemEnvironment())) {
-        std::cerr << DisplayCheck::noDisplayLine() << std::endl;
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!DisplayCheck::hasGraphicalSession(environment)) {
+        std::cerr << DisplayCheck::noDisplayLine(environment) << std::endl;
         return 1;
     }
     returnLargeBlocksToTheSystem();

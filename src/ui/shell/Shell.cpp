@@ -34,6 +34,13 @@ Shell::Shell(app::AppModel& model, ActivationGate::Now now, QObject* parent)
     connect(panel_.get(), &PanelWindow::lostActivation, this,
             [this] { gate_.panelLostActivation(); });
     connect(panel_.get(), &PanelWindow::painted, this, &Shell::reportPaintTime);
+    // A tray that comes late takes over the panel; the dashboard's stand-in button goes.
+    connect(tray_.get(), &TrayItem::placedInTray, this, [this] {
+        if (dashboard_) {
+            dashboard_->setSettingsButtonVisible(false);
+        }
+    });
+    askQuit_ = [this] { return askWithMessageBox(tray_->isInTray()); };
 }
 
 Shell::~Shell() = default;
@@ -64,13 +71,18 @@ DashboardView& Shell::dashboard() {
     return *dashboard_;
 }
 
-bool Shell::askWithMessageBox() {
+QString Shell::quitExplanation(bool inTray) {
+    return QStringLiteral("New screenshots won\u2019t get names until you open Quillmark again. ") +
+           (inTray ? QStringLiteral("To keep it working in the tray, just close this window.")
+                   : QStringLiteral("To keep it working in the background, just close this "
+                                    "window."));
+}
+
+bool Shell::askWithMessageBox(bool inTray) {
     QMessageBox box;
     box.setWindowTitle(QStringLiteral("Quillmark"));
     box.setText(QStringLiteral("Quit Quillmark?"));
-    box.setInformativeText(QStringLiteral(
-        "New screenshots won\u2019t get names until you open Quillmark again. To keep it working "
-        "in the tray, just close this window."));
+    box.setInformativeText(quitExplanation(inTray));
     box.setIconPixmap(AppLogo::pixmap(64, box.devicePixelRatioF()));
     QPushButton* close =
         box.addButton(QStringLiteral("Just Close Window"), QMessageBox::RejectRole);

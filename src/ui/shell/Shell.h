@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QString>
 #include <functional>
 #include <memory>
 
@@ -37,7 +38,9 @@ public:
     // Asks whether to quit while the dashboard is open; true means quit.
     using QuitQuestion = std::function<bool()>;
     void setQuitQuestion(QuitQuestion question) { askQuit_ = std::move(question); }
-    static bool askWithMessageBox();
+    static bool askWithMessageBox(bool inTray);
+    // The question's explanation: where the program keeps working once the window closes.
+    static QString quitExplanation(bool inTray);
     // What quitting does; tests replace it.
     void setQuitAction(std::function<void()> quit) { quit_ = std::move(quit); }
 
@@ -61,7 +64,7 @@ private:
     std::unique_ptr<TrayItem> tray_;
     std::unique_ptr<PanelWindow> panel_;
     std::unique_ptr<DashboardView> dashboard_;
-    QuitQuestion askQuit_ = askWithMessageBox;
+    QuitQuestion askQuit_;
     std::function<void()> quit_;
     QElapsedTimer sinceClick_;
 };

@@ -5,7 +5,9 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QGuiApplication>
 
 namespace ui {
@@ -13,6 +15,7 @@ namespace ui {
 namespace {
 
 const QString kSniWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kSniWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 
 } // namespace
 
@@ -33,19 +36,43 @@ bool TrayItem::hostWatcherRegistered() const {
     return interface != nullptr && interface->isServiceRegistered(kSniWatcher).value();
 }
 
+bool TrayItem::hostRegistered() const {
+    if (!bus_.isConnected()) {
+        return false;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kSniWatcher, kSniWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    call << kSniWatcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = bus_.call(call, QDBus::Block, 1000);
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
+}
+
 void TrayItem::start() {
     if (bus_.isConnected()) {
         hostWatcher_ = new QDBusServiceWatcher(kSniWatcher, bus_,
                                                QDBusServiceWatcher::WatchForRegistration, this);
         connect(hostWatcher_, &QDBusServiceWatcher::serviceRegistered, this,
-                &TrayItem::trayHostAppeared);
+                &TrayItem::watcherAppeared);
+        bus_.connect(kSniWatcher, kSniWatcherPath, kSniWatcher,
+                     QStringLiteral("StatusNotifierHostRegistered"), this,
+                     SLOT(trayHostAppeared()));
     }
     // Qt chooses between the D-Bus tray and XEmbed once per process, when the first icon is
-    // made. Where only a D-Bus host could ever show it (Wayland), wait for the host instead of
-    // letting Qt settle on XEmbed.
+    // made. A watcher without a host yet (a panel still starting) gets its host soon: wait for
+    // it rather than let Qt settle on XEmbed. Only X11 without any watcher goes to XEmbed.
+    const bool watcher = hostWatcherRegistered();
     const bool xembedPossible = QGuiApplication::platformName() == QLatin1String("xcb");
-    if (hostWatcherRegistered() || xembedPossible) {
+    if ((watcher && hostRegistered()) || (!watcher && xembedPossible)) {
         createIcon();
+    }
+}
+
+void TrayItem::watcherAppeared() {
+    // A watcher may come before its host, which then says so by a signal.
+    if (hostRegistered()) {
+        trayHostAppeared();
     }
 }
 

@@ -48,12 +48,18 @@ signals:
     // The icon went into a tray after start-up.
     void placedInTray();
 
+private slots:
+    void trayHostAppeared();
+
 private:
     void createIcon();
     void refresh();
-    void trayHostAppeared();
+    void watcherAppeared();
 
     bool hostWatcherRegistered() const;
+    // The watcher knows a host that shows items. Qt settles on the D-Bus tray or XEmbed once,
+    // when the first icon is made, by this very question.
+    bool hostRegistered() const;
 
     app::AppModel& model_;
     QDBusConnection bus_;
