@@ -39,6 +39,10 @@ CardGrid::CardGrid(app::AppModel& model, QWidget* parent)
     viewport()->setAutoFillBackground(false);
     setAttribute(Qt::WA_TranslucentBackground);
     verticalScrollBar()->setSingleStep(24);
+    scrollPause_.setSingleShot(true);
+    scrollPause_.setInterval(80);
+    connect(&scrollPause_, &QTimer::timeout, viewport(), [this] { viewport()->update(); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { scrollPause_.start(); });
     connect(&ThumbnailCache::shared(), &ThumbnailCache::loaded, this, &CardGrid::thumbnailArrived);
     connect(&ThumbnailCache::shared(), &ThumbnailCache::failed, this,
             [this](const QString& path, int size) {
@@ -188,7 +192,7 @@ QImage CardGrid::thumbnailFor(const engine::RenameRecord& record) {
     if (auto image = cache.cached(path, ShotCard::thumbnailPixels)) {
         return *image;
     }
-    if (!failed_.contains(path) && !asked_.contains(path)) {
+    if (!scrollPause_.isActive() && !failed_.contains(path) && !asked_.contains(path)) {
         asked_.insert(path);
         cache.request(path, ShotCard::thumbnailPixels);
     }

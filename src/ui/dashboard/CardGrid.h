@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QSet>
+#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -104,6 +105,9 @@ private:
     QSet<QString> failed_;
     // Thumbnails asked of the cache and not answered; the ones scrolled away are withdrawn.
     QSet<QString> asked_;
+    // Cards only passed on the way are not worth a decode: thumbnails are asked for once the
+    // scrolling has paused.
+    QTimer scrollPause_;
     QPointer<RenamePopover> popover_;
     Opener opener_;
     // Cards at rest, drawn once per look: scrolling then only copies pixels.
