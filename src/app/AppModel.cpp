@@ -51,6 +51,7 @@ AppModel::~AppModel() {
     abandonNaming();
     // The pools wait for their threads, which the cancellation has released.
     namingPool_.clear();
+    modelPool_.clear();
     backgroundPool_.clear();
 }
 
@@ -77,6 +78,7 @@ void AppModel::start() {
                                            : services_.executablePath);
     namingPool_.setMaxThreadCount(1);
     namingPool_.setExpiryTimeout(-1);
+    modelPool_.setMaxThreadCount(1);
     backgroundPool_.setMaxThreadCount(2);
     if (auto* application = QCoreApplication::instance()) {
         connect(application, &QCoreApplication::aboutToQuit, this, &AppModel::abandonNaming);

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <QThreadPool>
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -145,9 +146,25 @@ private:
     static bool anythingAt(const Path& path);
     LoginItem& loginItem() { return *loginItem_; }
 
+    // One file between its reading and its rename.
+    struct Turn {
+        Path file;
+        std::optional<UnfinishedFiles::Snapshot> before; // as it was when its reading began
+        NamingService::Prepared prepared;
+    };
+    using SteadyTime = std::chrono::steady_clock::time_point;
+
     void drain();
-    void drainNext();
-    void nameFile(const Path& file);
+    // Moves the drain on as far as it can: the model's state for the batch, the next reading,
+    // the next naming, the end of the batch.
+    void pump();
+    void askModelStatus();
+    void settleThenRead(const Path& file, std::optional<UnfinishedFiles::Snapshot> seen,
+                        SteadyTime seenAt, SteadyTime giveUpAt);
+    void startReading(const Path& file);
+    void startNaming(Turn turn);
+    void namingDone(const Turn& turn, const std::optional<engine::Namer::Result>& result);
+    void updateQueued();
     void finishNaming(const Path& file, const std::optional<engine::Namer::Result>& result);
     void finishDrain();
 
@@ -155,9 +172,15 @@ private:
     std::unique_ptr<AppSettings> settings_;
     std::unique_ptr<engine::HistoryStore> store_;
     std::unique_ptr<LoginItem> loginItem_;
-    // One long-lived thread: the OCR engine is made once per thread, and files are named one
-    // at a time anyway.
+    // Reading: one long-lived thread, since the OCR engine is made once per thread.
     QThreadPool namingPool_;
+    // The model: one request at a time, the status checks included.
+    QThreadPool modelPool_;
+    std::optional<NamingService::ModelStatus> batchStatus_;
+    bool askingStatus_ = false;
+    std::optional<Path> reading_;   // settling or being read
+    std::optional<Turn> readAhead_; // read, waiting for the model
+    bool naming_ = false;
     // The warm-up and engine checks, which may wait on the model server for long and must
     // never hold up a naming.
     QThreadPool backgroundPool_;

@@ -11,8 +11,6 @@
 
 namespace app {
 
-namespace {} // namespace
-
 bool AppModel::swallowProduced(const Path& file) {
     return producedPaths_.erase(file.string()) > 0;
 }
@@ -59,55 +57,168 @@ void AppModel::enqueue(const std::vector<Path>& files) {
         return;
     }
     queue_.insert(queue_.end(), fresh.begin(), fresh.end());
-    setQueued(static_cast<int>(queue_.size()));
-    if (isWorking_) {
-        return;
-    }
-    isWorking_ = true; // claimed now so a second enqueue before the drain starts joins it
-    QMetaObject::invokeMethod(this, &AppModel::drain, Qt::QueuedConnection);
+    // Claimed now so a second enqueue before the drain starts joins it; a running drain may
+    // have a free reading slot for the new files.
+    const bool running = isWorking_;
+    isWorking_ = true;
+    updateQueued();
+    QMetaObject::invokeMethod(this, running ? &AppModel::pump : &AppModel::drain,
+                              Qt::QueuedConnection);
 }
 
 void AppModel::drain() {
     isWorking_ = true;
-    drainNext();
+    batchStatus_.reset(); // asked afresh for every batch
+    pump();
 }
 
-void AppModel::drainNext() {
-    if (queue_.empty()) {
-        finishDrain();
+void AppModel::pump() {
+    if (quitting_ || !isWorking_) {
         return;
     }
-    const Path file = queue_.front();
-    queue_.pop_front();
-    setQueued(static_cast<int>(queue_.size()) + 1);
-    QTimer::singleShot(services_.pause, this, [this, file] { nameFile(file); });
+    const bool work = !queue_.empty() || reading_ || readAhead_ || naming_;
+    if (!batchStatus_ && !askingStatus_ && work) {
+        askModelStatus();
+    }
+    if (batchStatus_ && readAhead_ && !naming_) {
+        Turn turn = std::move(*readAhead_);
+        readAhead_.reset();
+        startNaming(std::move(turn));
+    }
+    // One file read ahead at most: a reading holds a decoded image.
+    if (batchStatus_ && !reading_ && !readAhead_ && !queue_.empty()) {
+        const Path file = queue_.front();
+        queue_.pop_front();
+        reading_ = file;
+        const auto now = std::chrono::steady_clock::now();
+        settleThenRead(file, std::nullopt, now, now + services_.unfinishedLimit);
+    }
+    updateQueued();
+    if (isWorking_ && queue_.empty() && !reading_ && !readAhead_ && !naming_ && !askingStatus_) {
+        finishDrain();
+    }
 }
 
-void AppModel::nameFile(const Path& file) {
+void AppModel::updateQueued() {
+    if (!isWorking_) {
+        return;
+    }
+    const int inFlight = (reading_ ? 1 : 0) + (readAhead_ ? 1 : 0) + (naming_ ? 1 : 0);
+    setQueued(static_cast<int>(queue_.size()) + inFlight);
+}
+
+void AppModel::askModelStatus() {
+    askingStatus_ = true;
+    auto* watcher = new QFutureWatcher<NamingService::ModelStatus>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        askingStatus_ = false;
+        batchStatus_ = watcher->result();
+        watcher->deleteLater();
+        pump();
+    });
+    auto namer = services_.namer;
+    watcher->setFuture(QtConcurrent::run(&modelPool_, [namer] { return namer->modelStatus(); }));
+}
+
+void AppModel::settleThenRead(const Path& file, std::optional<UnfinishedFiles::Snapshot> seen,
+                              SteadyTime seenAt, SteadyTime giveUpAt) {
+    // A file is read once it has held still for the pause: by its own modification time, or
+    // by what this look saw since the last one. Files that were still long before cost no wait.
+    if (quitting_) {
+        return;
+    }
+    const auto look = UnfinishedFiles::Snapshot::of(file);
+    const auto now = std::chrono::steady_clock::now();
+    if (!look || now >= giveUpAt) {
+        startReading(file);
+        return;
+    }
+    if (!seen || *seen != *look) {
+        seen = look;
+        seenAt = now;
+    }
+    const auto sinceWritten = std::chrono::system_clock::now().time_since_epoch() -
+                              std::chrono::nanoseconds(look->modifiedNs);
+    const auto still = std::max<std::chrono::nanoseconds>(now - seenAt, sinceWritten);
+    if (still >= services_.pause) {
+        startReading(file);
+        return;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(services_.pause - still);
+    QTimer::singleShot(
+        std::max(left, std::chrono::milliseconds(1)), this,
+        [this, file, seen, seenAt, giveUpAt] { settleThenRead(file, seen, seenAt, giveUpAt); });
+}
+
+void AppModel::startReading(const Path& file) {
     if (!anythingAt(file)) {
         unfinished_->forget(file);
-        drainNext(); // vanished while waiting
+        reading_.reset();
+        // vanished while waiting
+        QMetaObject::invokeMethod(this, &AppModel::pump, Qt::QueuedConnection);
         return;
     }
-    auto* watcher = new QFutureWatcher<std::optional<engine::Namer::Result>>(this);
     const auto before = UnfinishedFiles::Snapshot::of(file);
+    auto* watcher = new QFutureWatcher<NamingService::Prepared>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, file, before] {
+        Turn turn{file, before, watcher->result()};
+        watcher->deleteLater();
+        reading_.reset();
+        if (quitting_) {
+            return;
+        }
+        readAhead_ = std::move(turn);
+        pump();
+    });
+    auto namer = services_.namer;
+    const auto status = *batchStatus_;
+    watcher->setFuture(QtConcurrent::run(
+        &namingPool_, [namer, file, status] { return namer->read(file, status); }));
+}
+
+void AppModel::startNaming(Turn turn) {
+    naming_ = true;
+    auto* watcher = new QFutureWatcher<std::optional<engine::Namer::Result>>(this);
+    auto shared = std::make_shared<Turn>(std::move(turn));
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, shared] {
         const auto result = watcher->result();
         watcher->deleteLater();
+        naming_ = false;
         if (quitting_) {
             return; // the file stays as it is; nothing was renamed
         }
-        if (result || !waitForRestOfFile(file, before)) {
-            unfinished_->forget(file);
-            finishNaming(file, result);
-        }
-        drainNext();
+        namingDone(*shared, result);
+        pump();
     });
     auto namer = services_.namer;
     auto corrections = corrections_;
-    watcher->setFuture(QtConcurrent::run(&namingPool_, [namer, file, corrections] {
-        return namer->suggestName(file, corrections);
+    const auto status = *batchStatus_;
+    watcher->setFuture(QtConcurrent::run(&modelPool_, [namer, shared, corrections, status] {
+        return namer->name(shared->prepared, corrections, status);
     }));
+}
+
+void AppModel::namingDone(const Turn& turn, const std::optional<engine::Namer::Result>& result) {
+    const bool modelFailed = batchStatus_ &&
+                             batchStatus_->kind == engine::ModelClient::Status::Kind::ready &&
+                             (!result || result->source == engine::Namer::Source::heuristic);
+    if (modelFailed) {
+        batchStatus_.reset(); // the server may have gone or changed: ask again
+    }
+    const Path& file = turn.file;
+    const auto now = UnfinishedFiles::Snapshot::of(file);
+    if (result && now && now != turn.before) {
+        // Changed since it was read: its name is that of another picture.
+        if (!unfinished_->wait(file, turn.before)) {
+            unfinished_->forget(file);
+            finishNaming(file, std::nullopt);
+        }
+        return;
+    }
+    if (result || !waitForRestOfFile(file, turn.before)) {
+        unfinished_->forget(file);
+        finishNaming(file, result);
+    }
 }
 
 bool AppModel::waitForRestOfFile(const Path& file,
@@ -154,6 +265,7 @@ void AppModel::finishDrain() {
         services_.postNamedNotification(batchNames_);
     }
     batchNames_.clear();
+    batchStatus_.reset();
     isWorking_ = false;
     setQueued(0);
     emit idle();

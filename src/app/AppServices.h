@@ -30,7 +30,7 @@ struct AppServices {
 
     // Null: the real engine with the model settings.
     std::shared_ptr<NamingService> namer;
-    // Pause before each file of a drain, so the file is completely written.
+    // How long a file must have held still before it is read, so it is completely written.
     std::chrono::milliseconds pause{600};
     // A file that could not be named while it was still being written is tried again once
     // finished, for at most `unfinishedLimit`; meanwhile its size is looked at this often.

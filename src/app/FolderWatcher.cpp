@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,13 +60,14 @@ FolderWatcher::~FolderWatcher() {
 
 bool FolderWatcher::start() {
     stop();
-    known_ = currentNames().value_or(std::set<std::string>{});
-
     int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd < 0) {
         return false;
     }
     int watch = ::inotify_add_watch(fd, folder_.c_str(), watchedEvents);
+    // Watched first and listed after: an entry made in between is part of the baseline and its
+    // event is ignored.
+    known_ = currentNames().value_or(std::set<std::string>{});
     if (watch < 0) {
         ::close(fd);
         return false;
@@ -76,7 +78,29 @@ bool FolderWatcher::start() {
     source_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(source_.get(), &QSocketNotifier::activated, source_.get(),
                      [this] { readEvents(); });
+    watchMounts();
     return true;
+}
+
+void FolderWatcher::watchMounts() {
+    mountsDescriptor_ = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+    if (mountsDescriptor_ < 0) {
+        return;
+    }
+    // The kernel flags the file as exceptional after every mount or unmount.
+    mountSource_ = std::make_unique<QSocketNotifier>(mountsDescriptor_, QSocketNotifier::Exception);
+    QObject::connect(mountSource_.get(), &QSocketNotifier::activated, mountSource_.get(),
+                     [this] { mountsChanged(); });
+}
+
+void FolderWatcher::mountsChanged() {
+    if (folderWatch_ >= 0) {
+        if (identity(folder_) != folderIdentity_) {
+            loseFolder(); // another folder stands at the path now
+        }
+    } else if (isWatching()) {
+        lookForFolder();
+    }
 }
 
 void FolderWatcher::stop() {
@@ -84,6 +108,14 @@ void FolderWatcher::stop() {
     if (source_) {
         source_->setEnabled(false);
         source_.reset();
+    }
+    if (mountSource_) {
+        mountSource_->setEnabled(false);
+        mountSource_.reset();
+    }
+    if (mountsDescriptor_ >= 0) {
+        ::close(mountsDescriptor_);
+        mountsDescriptor_ = -1;
     }
     if (descriptor_ >= 0) {
         ::close(descriptor_);
@@ -119,10 +151,10 @@ std::optional<std::set<std::string>> FolderWatcher::currentNames() const {
 
 void FolderWatcher::readEvents() {
     alignas(inotify_event) char buffer[16 * 1024];
-    bool changed = false;
     bool folderGone = false;
     bool ancestorChanged = false;
     bool overflowed = false;
+    std::vector<std::string> added;
     std::vector<std::string> written;
     for (;;) {
         ssize_t length = ::read(descriptor_, buffer, sizeof buffer);
@@ -137,7 +169,6 @@ void FolderWatcher::readEvents() {
             offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             if ((event->mask & IN_Q_OVERFLOW) != 0) {
                 overflowed = true;
-                changed = true;
                 ancestorChanged = true;
                 continue;
             }
@@ -153,9 +184,8 @@ void FolderWatcher::readEvents() {
                 continue;
             }
             if (event->len > 0) {
-                noteEntryEvent(event->mask, event->name, written);
+                noteEntryEvent(event->mask, event->name, added, written);
             }
-            changed = changed || (event->mask & entryEvents) != 0;
         }
     }
     // Lost events may have said that the folder went away, or was replaced.
@@ -167,8 +197,10 @@ void FolderWatcher::readEvents() {
         loseFolder();
     } else if (isWaitingForFolder() && ancestorChanged) {
         lookForFolder();
-    } else if (changed) {
-        scan();
+    } else if (overflowed) {
+        scan(std::move(added)); // the events cannot be trusted to be complete
+    } else if (!added.empty()) {
+        report(std::move(added));
     }
     if (!alive.expired() && !folderGone) {
         reportWritten(written);
@@ -176,11 +208,18 @@ void FolderWatcher::readEvents() {
 }
 
 void FolderWatcher::noteEntryEvent(std::uint32_t mask, const char* name,
+                                   std::vector<std::string>& added,
                                    std::vector<std::string>& written) {
     if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0) {
-        // A name that left and came back before this scan still counts as new.
-        known_.erase(name);
+        // A name that left and came back counts as new; one that came and went in the same
+        // batch of events is not reported at all.
+        if (known_.erase(name) > 0) {
+            std::erase(added, std::string(name));
+        }
         writing_.erase(name);
+    }
+    if ((mask & (IN_CREATE | IN_MOVED_TO)) != 0 && known_.insert(name).second) {
+        added.emplace_back(name);
     }
     if ((mask & (IN_CREATE | IN_MODIFY)) != 0 && (mask & IN_ISDIR) == 0) {
         writing_.insert(name);
@@ -271,24 +310,34 @@ void FolderWatcher::folderBack(int watch) {
     }
 }
 
-void FolderWatcher::scan() {
+void FolderWatcher::scan(std::vector<std::string> added) {
     // Forgetting the old names after a failed listing would report every file as new.
     std::optional<std::set<std::string>> now = currentNames();
     if (!now) {
+        report(std::move(added));
         return;
     }
-    std::vector<std::pair<std::string, std::string>> added; // sort key, name
+    std::erase_if(added, [&](const std::string& name) { return !now->contains(name); });
     for (const std::string& name : *now) {
         if (!known_.contains(name)) {
-            added.emplace_back(sortKey(name), name);
+            added.push_back(name);
         }
     }
     known_ = std::move(*now);
-    std::sort(added.begin(), added.end());
+    report(std::move(added));
+}
+
+void FolderWatcher::report(std::vector<std::string> names) {
+    std::vector<std::pair<std::string, std::string>> sorted; // sort key, name
+    sorted.reserve(names.size());
+    for (std::string& name : names) {
+        sorted.emplace_back(sortKey(name), std::move(name));
+    }
+    std::sort(sorted.begin(), sorted.end());
 
     Callback callback = onNewFile_; // the watcher may be gone after any call
     std::weak_ptr<bool> alive = alive_;
-    for (const auto& entry : added) {
+    for (const auto& entry : sorted) {
         callback(folder_ / entry.second);
         if (alive.expired()) {
             return;

@@ -15,9 +15,11 @@ class QSocketNotifier;
 namespace app {
 
 // Watches one folder and reports each entry that shows up in it once: hidden entries and
-// subfolders included, no filtering. Every notification re-lists the whole folder and compares
-// it with the names seen last time. Lives on the thread that calls start(), whose event loop
-// delivers the reports.
+// subfolders included, no filtering. The listing is kept up to date from the kernel's own entry
+// events, so a change costs the same in a folder of fifty files or fifty thousand; the folder is
+// listed again only when events were lost or the folder was replaced (recreated, or a file
+// system mounted over it). Lives on the thread that calls start(), whose event loop delivers
+// the reports.
 class FolderWatcher {
 public:
     using Callback = std::function<void(const std::filesystem::path& path)>;
@@ -54,9 +56,16 @@ private:
     // short of handles or memory, which says nothing about the folder.
     std::optional<std::set<std::string>> currentNames() const;
     void readEvents();
-    void noteEntryEvent(std::uint32_t mask, const char* name, std::vector<std::string>& written);
+    void noteEntryEvent(std::uint32_t mask, const char* name, std::vector<std::string>& added,
+                        std::vector<std::string>& written);
     void reportWritten(const std::vector<std::string>& written);
-    void scan();
+    // Lists the folder afresh and reports what the kept listing did not hold, with `added`,
+    // the names the events of this round brought that are still there.
+    void scan(std::vector<std::string> added = {});
+    void report(std::vector<std::string> names);
+    // Mounts come and go without an event on the folder: the mount table says so instead.
+    void watchMounts();
+    void mountsChanged();
     // Gone: wait for it under the nearest folder that exists, and watch it again once it is
     // back.
     void loseFolder();
@@ -70,6 +79,8 @@ private:
     Signal onFolderLost_;
     Signal onFolderBack_;
     std::unique_ptr<QSocketNotifier> source_;
+    std::unique_ptr<QSocketNotifier> mountSource_;
+    int mountsDescriptor_ = -1;
     std::set<std::string> known_;
     int descriptor_ = -1;
     int folderWatch_ = -1;

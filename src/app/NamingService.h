@@ -1,7 +1,9 @@
 #pragma once
 
+#include "model/ModelClient.h"
 #include "naming/Correction.h"
 #include "naming/Namer.h"
+#include "reading/TextReader.h"
 
 #include <filesystem>
 #include <optional>
@@ -20,6 +22,25 @@ public:
     suggestName(const std::filesystem::path& file,
                 const std::vector<engine::Correction>& corrections) const = 0;
     virtual void warmUp() const = 0;
+
+    // A run of files in two steps, so one file can be read while the model answers for the
+    // one before: the server's state is asked once for the run, `read` runs on the reading
+    // worker and `name` on the model's. A namer that keeps the default
+    // steps is asked whole, per file, in the naming step.
+    using ModelStatus = engine::ModelClient::Status;
+    struct Prepared {
+        std::filesystem::path file;
+        engine::TextReader::Reading reading;
+    };
+    virtual ModelStatus modelStatus() const { return {}; }
+    virtual Prepared read(const std::filesystem::path& file, const ModelStatus&) const {
+        return {file, {}};
+    }
+    virtual std::optional<engine::Namer::Result>
+    name(const Prepared& prepared, const std::vector<engine::Correction>& corrections,
+         const ModelStatus&) const {
+        return suggestName(prepared.file, corrections);
+    }
     // The owner is going away: calls waiting for the model return at once and every later
     // call gives nothing. Any thread.
     virtual void cancel() {}
@@ -38,6 +59,15 @@ public:
         return namer_.suggestName(file, corrections);
     }
     void warmUp() const override { namer_.warmUp(); }
+    ModelStatus modelStatus() const override { return namer_.status(); }
+    Prepared read(const std::filesystem::path& file, const ModelStatus& status) const override {
+        return {file, namer_.read(file, status)};
+    }
+    std::optional<engine::Namer::Result> name(const Prepared& prepared,
+                                              const std::vector<engine::Correction>& corrections,
+                                              const ModelStatus& status) const override {
+        return namer_.suggestName(prepared.reading, corrections, status);
+    }
     void cancel() override { stop_.request_stop(); }
 
 private:

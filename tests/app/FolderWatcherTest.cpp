@@ -13,6 +13,7 @@
 #include <fstream>
 #include <poll.h>
 #include <string>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
@@ -186,7 +187,7 @@ TEST_F(FolderWatcherTest, burstBeyondTheEventQueueIsReportedOnce) {
     EXPECT_EQ(settledReports(), expected);
 }
 
-TEST_F(FolderWatcherTest, listingFailureForLackOfHandlesKeepsKnownNames) {
+TEST_F(FolderWatcherTest, lackOfHandlesLosesNoEntryAndReportsNoneTwice) {
     create("old.png");
     TempFolder outside;
     touch(outside.path() / "first.png");
@@ -203,15 +204,9 @@ TEST_F(FolderWatcherTest, listingFailureForLackOfHandlesKeepsKnownNames) {
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &exhausted), 0);
 
     fs::rename(outside.path() / "first.png", at("first.png")); // a rename needs no handle
-    bool drained = QTest::qWaitFor(
-        [&] {
-            pollfd pending{watcher.descriptor(), POLLIN, 0};
-            return ::poll(&pending, 1, 0) == 0;
-        },
-        5000);
+    bool reported = waitForReports(1);
     ::setrlimit(RLIMIT_NOFILE, &saved);
-    ASSERT_TRUE(drained);
-    EXPECT_TRUE(reports.empty());
+    ASSERT_TRUE(reported);
 
     fs::rename(outside.path() / "second.png", at("second.png"));
     EXPECT_EQ(settledReports(), (Names{"first.png", "second.png"}));
@@ -311,4 +306,30 @@ TEST_F(FolderWatcherTest, tellsWhichFilesAreStillBeingWrittenAndWhenTheyAreClose
     ::close(fd);
     ASSERT_TRUE(QTest::qWaitFor([&] { return written.size() == 2; }, 5000));
     EXPECT_FALSE(watcher.isBeingWritten("old.png"));
+}
+
+TEST_F(FolderWatcherTest, fileSystemMountedOverTheFolderIsWatchedAndUnmountingGoesBack) {
+    TempFolder other;
+    touch(other.path() / "on-the-mount.png");
+    int back = 0;
+    watcher.setOnFolderBack([&] { ++back; });
+    ASSERT_TRUE(watcher.start());
+    if (::mount(other.path().c_str(), folder.path().c_str(), nullptr, MS_BIND, nullptr) != 0) {
+        GTEST_SKIP() << "mounting is not permitted here";
+    }
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{folder.path()};
+
+    // What the mount brings is the new baseline; what is made on it afterwards is reported.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return back == 1; }, 5000));
+    create("shot.png");
+    EXPECT_EQ(settledReports(), Names{"shot.png"});
+    EXPECT_TRUE(fs::exists(other.path() / "shot.png"));
+
+    ASSERT_EQ(::umount2(folder.path().c_str(), 0), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return back >= 2; }, 5000));
+    create("under.png");
+    EXPECT_EQ(settledReports(), Names{"under.png"});
 }

@@ -77,10 +77,11 @@ class WatchProcess {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit WatchProcess(const QProcessEnvironment& environment) {
+    explicit WatchProcess(const QProcessEnvironment& environment,
+                          const QString& executable = QStringLiteral(QUILLMARK_EXECUTABLE)) {
         process_.setProcessEnvironment(environment);
         process_.setProcessChannelMode(QProcess::SeparateChannels);
-        process_.start(QStringLiteral(QUILLMARK_EXECUTABLE), {QStringLiteral("--watch")});
+        process_.start(executable, {QStringLiteral("--watch")});
     }
     ~WatchProcess() {
         if (process_.state() != QProcess::NotRunning) {

@@ -9,7 +9,9 @@ namespace {
 const char* const imagePromptHead = "Name this screenshot.";
 const char* const textPromptHead = "Name this screenshot.\n";
 
-Namer::Engine engineFor(const ModelClient::Status& status) {
+} // namespace
+
+Namer::Engine Namer::engineFor(const ModelClient::Status& status) {
     using Kind = ModelClient::Status::Kind;
     switch (status.kind) {
     case Kind::ready:
@@ -29,6 +31,8 @@ Namer::Engine engineFor(const ModelClient::Status& status) {
     }
     return {Namer::Engine::Kind::textOnly, "The local model isn't available."};
 }
+
+namespace {
 
 RgbImage whiteSquare(int side) {
     RgbImage image;
@@ -103,6 +107,24 @@ std::optional<Namer::Result> Namer::suggestName(const TextReader::Reading& readi
                                                 const std::vector<Correction>& corrections) const {
     const ModelClient client = this->client();
     return nameReading(client, client.status(), reading, corrections, stop_);
+}
+
+ModelClient::Status Namer::status() const {
+    return client().status();
+}
+
+TextReader::Reading Namer::read(const std::filesystem::path& file,
+                                const ModelClient::Status& status) const {
+    return TextReader::read(file, maxPixelSize, linesNeeded(engineFor(status)));
+}
+
+std::optional<Namer::Result> Namer::suggestName(const TextReader::Reading& reading,
+                                                const std::vector<Correction>& corrections,
+                                                const ModelClient::Status& status) const {
+    if (stop_.stop_requested()) {
+        return std::nullopt;
+    }
+    return nameReading(client(), status, reading, corrections, stop_);
 }
 
 void Namer::warmUp() const {

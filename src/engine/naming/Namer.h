@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/ModelClient.h"
 #include "model/ModelConfig.h"
 #include "naming/Correction.h"
 #include "reading/TextReader.h"
@@ -12,8 +13,6 @@
 #include <vector>
 
 namespace engine {
-
-class ModelClient;
 
 // Produces one short descriptive name for one image: the local model looking at the image,
 // the model reading only the text, then the best text line. Keeps nothing between calls.
@@ -56,6 +55,15 @@ public:
     // The naming part alone, for callers that read ahead.
     std::optional<Result> suggestName(const TextReader::Reading& reading,
                                       const std::vector<Correction>& corrections) const;
+    // For a run of files: the server is asked once, then each file is read and named with that
+    // answer, so a run costs one request per file and reading may overlap another naming.
+    ModelClient::Status status() const;
+    static Engine engineFor(const ModelClient::Status& status);
+    TextReader::Reading read(const std::filesystem::path& file,
+                             const ModelClient::Status& status) const;
+    std::optional<Result> suggestName(const TextReader::Reading& reading,
+                                      const std::vector<Correction>& corrections,
+                                      const ModelClient::Status& status) const;
     // Loads the model so the first real request is fast.
     void warmUp() const;
 

@@ -39,10 +39,15 @@ CardGrid::CardGrid(app::AppModel& model, QWidget* parent)
     viewport()->setAutoFillBackground(false);
     setAttribute(Qt::WA_TranslucentBackground);
     verticalScrollBar()->setSingleStep(24);
+    scrollPause_.setSingleShot(true);
+    scrollPause_.setInterval(80);
+    connect(&scrollPause_, &QTimer::timeout, viewport(), [this] { viewport()->update(); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { scrollPause_.start(); });
     connect(&ThumbnailCache::shared(), &ThumbnailCache::loaded, this, &CardGrid::thumbnailArrived);
     connect(&ThumbnailCache::shared(), &ThumbnailCache::failed, this,
             [this](const QString& path, int size) {
                 if (size == ShotCard::thumbnailPixels) {
+                    asked_.remove(path);
                     failed_.insert(path);
                 }
             });
@@ -187,14 +192,34 @@ QImage CardGrid::thumbnailFor(const engine::RenameRecord& record) {
     if (auto image = cache.cached(path, ShotCard::thumbnailPixels)) {
         return *image;
     }
-    if (!failed_.contains(path)) {
+    if (!scrollPause_.isActive() && !failed_.contains(path) && !asked_.contains(path)) {
+        asked_.insert(path);
         cache.request(path, ShotCard::thumbnailPixels);
     }
     return {};
 }
 
+void CardGrid::withdrawOutside(int first, int last) {
+    if (asked_.isEmpty()) {
+        return;
+    }
+    QSet<QString> near;
+    for (int i = std::max(0, first); i <= last && i < static_cast<int>(records_.size()); ++i) {
+        near.insert(ShotCard::presentPath(records_[i]));
+    }
+    for (auto it = asked_.begin(); it != asked_.end();) {
+        if (near.contains(*it)) {
+            ++it;
+            continue;
+        }
+        ThumbnailCache::shared().withdraw(*it, ShotCard::thumbnailPixels);
+        it = asked_.erase(it);
+    }
+}
+
 void CardGrid::thumbnailArrived(const QString& path, int pixelSize) {
     if (pixelSize == ShotCard::thumbnailPixels) {
+        asked_.remove(path);
         failed_.remove(path);
         viewport()->update();
     }
@@ -316,6 +341,13 @@ void CardGrid::paintCards(QPainter& painter, const QRect& area) {
             }
         }
     }
+    // Whatever scrolled away before its decode began is not decoded at all. Measured on the
+    // whole viewport, since a paint may cover only part of it.
+    const qreal viewTop = verticalScrollBar()->value() - topPadding;
+    const int shownFirst = std::max(0, static_cast<int>(std::floor(viewTop / rowHeight())) - 1);
+    const int shownLast =
+        static_cast<int>(std::floor((viewTop + viewport()->height()) / rowHeight())) + 1;
+    withdrawOutside(shownFirst * columns, (shownLast + 1) * columns - 1);
 }
 
 void CardGrid::paintEvent(QPaintEvent* event) {

@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QSet>
+#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -98,6 +99,8 @@ private:
     QPixmap* cardImage(int index, const QImage& image, qreal dpr);
     void prepareSoon(int index);
     void prepareNext();
+    // Withdraws the thumbnails asked for cards outside `first`..`last`.
+    void withdrawOutside(int first, int last);
 
     app::AppModel& model_;
     std::vector<engine::RenameRecord> records_;
@@ -106,6 +109,11 @@ private:
     std::unordered_map<std::string, qreal> hover_;
     std::unordered_map<std::string, QVariantAnimation*> animations_;
     QSet<QString> failed_;
+    // Thumbnails asked of the cache and not answered; the ones scrolled away are withdrawn.
+    QSet<QString> asked_;
+    // Cards only passed on the way are not worth a decode: thumbnails are asked for once the
+    // scrolling has paused.
+    QTimer scrollPause_;
     QPointer<RenamePopover> popover_;
     Opener opener_;
     // Cards at rest, drawn once per look: scrolling then only copies pixels.

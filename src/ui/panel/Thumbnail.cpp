@@ -15,6 +15,29 @@ Thumbnail::Thumbnail(QWidget* parent, qreal side, int pixelSize, ThumbnailCache*
     setFixedSize(sizeHint());
     setAttribute(Qt::WA_TransparentForMouseEvents);
     connect(&cache_, &ThumbnailCache::loaded, this, &Thumbnail::onLoaded);
+    connect(&cache_, &ThumbnailCache::failed, this, &Thumbnail::onFailed);
+}
+
+Thumbnail::~Thumbnail() {
+    withdraw();
+}
+
+void Thumbnail::withdraw() {
+    if (waiting_) {
+        waiting_ = false;
+        cache_.withdraw(path_, pixelSize_);
+    }
+}
+
+void Thumbnail::onFailed(const QString& path, int pixelSize) {
+    if (pixelSize == pixelSize_ && path == path_) {
+        waiting_ = false;
+    }
+}
+
+void Thumbnail::hideEvent(QHideEvent* event) {
+    withdraw();
+    QWidget::hideEvent(event);
 }
 
 QSize Thumbnail::sizeHint() const {
@@ -26,6 +49,7 @@ void Thumbnail::setPath(const QString& path) {
     if (path == path_) {
         return;
     }
+    withdraw();
     path_ = path;
     image_.reset();
     requested_ = false;
@@ -43,6 +67,7 @@ void Thumbnail::onLoaded(const QString& path, int pixelSize) {
     if (image_ || pixelSize != pixelSize_ || path != path_) {
         return;
     }
+    waiting_ = false;
     lookUp();
     if (image_) {
         update();
@@ -61,6 +86,7 @@ void Thumbnail::paintEvent(QPaintEvent*) {
         lookUp();
         if (!image_ && !requested_) {
             requested_ = true;
+            waiting_ = true;
             cache_.request(path_, pixelSize_);
         }
     }

@@ -27,6 +27,7 @@ public:
     // for; null `cache`: the shared one.
     explicit Thumbnail(QWidget* parent = nullptr, qreal side = defaultSide,
                        int pixelSize = defaultPixelSize, ThumbnailCache* cache = nullptr);
+    ~Thumbnail() override;
 
     void setPath(const QString& path);
     const QString& path() const { return path_; }
@@ -40,9 +41,13 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void onLoaded(const QString& path, int pixelSize);
+    void onFailed(const QString& path, int pixelSize);
+    // Out of sight before its decode began: no decode for it.
+    void withdraw();
     void lookUp();
     const QPixmap& face(qreal dpr);
 
@@ -52,6 +57,7 @@ private:
     QString path_;
     std::optional<QImage> image_;
     bool requested_ = false;
+    bool waiting_ = false; // asked the cache and not answered yet
     // The finished tile at one device pixel ratio, so a repaint is one pixmap copy.
     QPixmap face_;
 };

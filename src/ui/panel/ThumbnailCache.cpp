@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QThread>
+#include <algorithm>
 #include <cstring>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -55,14 +56,16 @@ int costOf(const QImage& image, int capacity) {
 
 ThumbnailCache::ThumbnailCache(Decoder decoder, int capacity, QObject* parent)
     : QObject(parent), decoder_(std::move(decoder)), capacity_(capacity), images_(byteBudgetKiB) {
-    // Two workers: a panel full of rows fills quickly without taking both cores from the GUI.
     pool_.setMaxThreadCount(2);
     pool_.setThreadPriority(QThread::LowPriority);
     pool_.setExpiryTimeout(5000);
 }
 
 ThumbnailCache::~ThumbnailCache() {
-    pool_.clear();
+    {
+        std::lock_guard lock(mutex_);
+        queued_.clear();
+    }
     pool_.waitForDone();
 }
 
@@ -105,20 +108,58 @@ void ThumbnailCache::request(const QString& path, int pixelSize) {
             this, [this, path, pixelSize] { emit loaded(path, pixelSize); }, Qt::QueuedConnection);
         return;
     }
+    ++wanted_[k];
     if (decoding_.contains(k)) {
         return;
     }
     decoding_.insert(k);
-    pool_.start([this, decoder = decoder_, path, pixelSize] {
-        lowerThisThreadPriority();
-        std::optional<QImage> image = decoder(path, pixelSize);
+    std::lock_guard lock(mutex_);
+    queued_.push_front({path, pixelSize});
+    // Two workers: a panel full of rows fills quickly without taking both cores from the GUI.
+    if (workers_ < 2) {
+        ++workers_;
+        pool_.start([this] { work(); });
+    }
+}
+
+void ThumbnailCache::withdraw(const QString& path, int pixelSize) {
+    const QString k = key(path, pixelSize);
+    auto it = wanted_.find(k);
+    if (it == wanted_.end() || --it.value() > 0) {
+        return;
+    }
+    wanted_.erase(it);
+    std::lock_guard lock(mutex_);
+    const auto job = std::find_if(queued_.begin(), queued_.end(), [&](const Job& queued) {
+        return queued.pixelSize == pixelSize && queued.path == path;
+    });
+    if (job != queued_.end()) {
+        queued_.erase(job);
+        decoding_.remove(k); // a later request starts afresh
+    }
+}
+
+void ThumbnailCache::work() {
+    lowerThisThreadPriority();
+    for (;;) {
+        Job job;
+        {
+            std::lock_guard lock(mutex_);
+            if (queued_.empty()) {
+                --workers_;
+                return;
+            }
+            job = std::move(queued_.front());
+            queued_.pop_front();
+        }
+        std::optional<QImage> image = decoder_(job.path, job.pixelSize);
         QMetaObject::invokeMethod(
             this,
-            [this, path, pixelSize, image = std::move(image)]() mutable {
+            [this, path = job.path, pixelSize = job.pixelSize, image = std::move(image)]() mutable {
                 finish(path, pixelSize, std::move(image));
             },
             Qt::QueuedConnection);
-    });
+    }
 }
 
 void ThumbnailCache::waitForDecodes() {
@@ -128,6 +169,7 @@ void ThumbnailCache::waitForDecodes() {
 void ThumbnailCache::finish(const QString& path, int pixelSize, std::optional<QImage> image) {
     const QString k = key(path, pixelSize);
     decoding_.remove(k);
+    wanted_.remove(k);
     if (!image || image->isNull()) {
         emit failed(path, pixelSize);
         return;

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QCache>
+#include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QThreadPool>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 namespace ui {
@@ -40,9 +43,13 @@ public:
     static std::optional<QImage> decodeFile(const QString& path, int pixelSize);
 
     std::optional<QImage> cached(const QString& path, int pixelSize) const;
-    // Starts a decode unless the image is cached or already being decoded; the outcome arrives
+    // Asks for a decode unless the image is cached or already asked for; the outcome arrives
     // as loaded() or failed() on the GUI thread. A cached image is announced by loaded() too.
+    // The latest requests are decoded first: they are what is on the screen now.
     void request(const QString& path, int pixelSize);
+    // The caller no longer shows the image: a decode that has not begun is dropped once no one
+    // who asked for it still wants it. One call for each request that has not been answered.
+    void withdraw(const QString& path, int pixelSize);
     bool isDecoding(const QString& path, int pixelSize) const;
     int count() const { return images_.count(); }
     int capacity() const { return capacity_; }
@@ -56,12 +63,22 @@ signals:
     void failed(const QString& path, int pixelSize);
 
 private:
+    struct Job {
+        QString path;
+        int pixelSize = 0;
+    };
+    void work();
     void finish(const QString& path, int pixelSize, std::optional<QImage> image);
 
     Decoder decoder_;
     int capacity_;
     mutable QCache<QString, QImage> images_;
-    QSet<QString> decoding_;
+    QSet<QString> decoding_;     // asked for and not answered yet, begun or not
+    QHash<QString, int> wanted_; // how many askers still want each of those
+    // Not begun yet, latest first; shared with the workers.
+    std::mutex mutex_;
+    std::deque<Job> queued_;
+    int workers_ = 0;
     QThreadPool pool_;
 };
 
