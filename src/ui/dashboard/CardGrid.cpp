@@ -205,7 +205,7 @@ void CardGrid::withdrawOutside(int first, int last) {
     }
     QSet<QString> near;
     for (int i = std::max(0, first); i <= last && i < static_cast<int>(records_.size()); ++i) {
-        near.insert(ShotCard::presentPath(records_[i]));
+        near.insert(RecordPresentation::presentPath(records_[i]));
     }
     for (auto it = asked_.begin(); it != asked_.end();) {
         if (near.contains(*it)) {
