@@ -3,6 +3,8 @@
 #include "AppSettings.h"
 #include "FolderWatcher.h"
 #include "LoginItem.h"
+#include "ModelChooser.h"
+#include "ModelPull.h"
 #include "files/HistoryStore.h"
 #include "rules/FileRules.h"
 
@@ -99,6 +101,7 @@ void AppModel::start() {
     }
     // `engine_` keeps its text-only placeholder until the check answers.
     refreshEngine();
+    startModelChooser();
     pruneMissing();
     updateWatcher();
     if (notify_ && services_.runningAsApplication && services_.requestNotificationPermission) {

@@ -1,5 +1,5 @@
 #include "NamingModes.h"
-#include "ModelSettings.h"
+#include "model/ModelSettings.h"
 #include "ReadAhead.h"
 #include "engine/ReadingTestImages.h"
 #include "engine/ScratchFolder.h"
@@ -197,18 +197,18 @@ TEST(ModelSettings, readsTheThreeKeysThenTheEnvironment) {
               "modelName=\"llava:13b\"\nallowRemoteModel=true\n");
     std::map<std::string, std::string> variables{
         {"HOME", home.path().string()}, {"XDG_CONFIG_HOME", (home.path() / "config").string()}};
-    auto config = cli::ModelSettings::load(engine::Environment::fromMap(variables));
+    auto config = engine::ModelSettings::load(engine::Environment::fromMap(variables));
     EXPECT_EQ(config.endpoint, "http://127.0.0.1:8080");
     EXPECT_EQ(config.modelName, "llava:13b");
     EXPECT_TRUE(config.allowRemoteModel);
 
     variables["QUILLMARK_MODEL_URL"] = "http://localhost:1234";
     variables["QUILLMARK_MODEL"] = "qwen";
-    config = cli::ModelSettings::load(engine::Environment::fromMap(variables));
+    config = engine::ModelSettings::load(engine::Environment::fromMap(variables));
     EXPECT_EQ(config.endpoint, "http://localhost:1234");
     EXPECT_EQ(config.modelName, "qwen");
 
-    const auto defaults = cli::ModelSettings::load(
+    const auto defaults = engine::ModelSettings::load(
         engine::Environment::fromMap({{"HOME", (home.path() / "nobody").string()}}));
     EXPECT_EQ(defaults.endpoint, ModelConfig::defaultEndpoint);
     EXPECT_EQ(defaults.modelName, "");
