@@ -11,8 +11,8 @@ namespace app {
 
 void AppModel::startModelChooser() {
     ModelChooser::Places places;
-    if (!services_.modelServerPorts.empty()) {
-        places.localPorts = services_.modelServerPorts;
+    if (services_.modelServerPorts) {
+        places.localPorts = *services_.modelServerPorts;
     }
     modelChooser_ = std::make_unique<ModelChooser>(
         [this] { return modelConfig(); },

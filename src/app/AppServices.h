@@ -33,8 +33,8 @@ struct AppServices {
     std::shared_ptr<NamingService> namer;
     // Look for local model servers at start, for the settings to offer.
     bool discoverModelServers = false;
-    // Where to look besides the configured endpoint and OLLAMA_HOST; empty: the usual ports.
-    std::vector<int> modelServerPorts;
+    // Where to look besides the configured endpoint and OLLAMA_HOST; none: the usual ports.
+    std::optional<std::vector<int>> modelServerPorts;
     // Pause before each file of a drain, so the file is completely written.
     std::chrono::milliseconds pause{600};
     // A file that could not be named while it was still being written is tried again once
