@@ -24,8 +24,10 @@ const char* imagesWord(ModelServer::Images images) {
 } // namespace
 
 int ModelsMode::run(const engine::ModelConfig& config, const engine::Environment& environment,
-                    std::ostream& out, engine::ModelDiscovery::Timeouts timeouts) {
-    const auto servers = engine::ModelDiscovery::discover(config, environment, timeouts);
+                    std::ostream& out, engine::ModelDiscovery::Timeouts timeouts,
+                    const std::vector<int>& localPorts) {
+    const auto servers =
+        engine::ModelDiscovery::discover(config, environment, timeouts, {}, localPorts);
     if (servers.empty()) {
         out << "No local model server answered. Start Ollama or llama-server for better names.\n";
         return 0;

@@ -13,7 +13,8 @@ namespace cli {
 class ModelsMode {
 public:
     static int run(const engine::ModelConfig& config, const engine::Environment& environment,
-                   std::ostream& out, engine::ModelDiscovery::Timeouts timeouts = {});
+                   std::ostream& out, engine::ModelDiscovery::Timeouts timeouts = {},
+                   const std::vector<int>& localPorts = engine::ModelDiscovery::defaultPorts());
 };
 
 } // namespace cli

@@ -1,8 +1,9 @@
 #include "NamingModes.h"
-#include "model/ModelSettings.h"
+#include "ModelsMode.h"
 #include "ReadAhead.h"
 #include "engine/ReadingTestImages.h"
 #include "engine/ScratchFolder.h"
+#include "model/ModelSettings.h"
 #include "support/ScriptedModelServer.h"
 
 #include <atomic>
@@ -237,4 +238,26 @@ TEST(ReadAhead, handsOutReadingsInOrderAndStaysWithinItsWindow) {
     EXPECT_EQ(started.load(), 12);
     // `taken` counts a file only after take() returned, so the lead may show one more.
     EXPECT_LE(worstLead.load(), 3 + 1);
+}
+
+TEST(ModelsMode, printsEveryModelWithItsServerAndTheOneInUse) {
+    ScriptedModelServer ollama(ScriptedModelServer::Protocol::ollama,
+                               {{"llama3.2:3b"}, {"llava:7b", true}});
+    ScriptedModelServer llama(ScriptedModelServer::Protocol::llamaServer, {{"gemma-3-4b", false}});
+    llama.setLoading(true);
+    ModelConfig config;
+    config.endpoint = ollama.endpoint();
+    std::ostringstream out;
+    EXPECT_EQ(
+        cli::ModelsMode::run(config, engine::Environment::fromMap({}), out, {200ms, 5000ms}, {}),
+        0);
+    // Automatic picks the model that looks at images.
+    EXPECT_EQ(out.str(), "Ollama\t" + ollama.endpoint() + "\tllama3.2:3b\ttext\n" + "Ollama\t" +
+                             ollama.endpoint() + "\tllava:7b\timages\tin use\n");
+
+    config.endpoint = llama.endpoint();
+    out.str({});
+    cli::ModelsMode::run(config, engine::Environment::fromMap({}), out, {200ms, 5000ms}, {});
+    EXPECT_EQ(out.str().substr(0, out.str().find('\n')),
+              "llama-server\t" + llama.endpoint() + "\t(no models)\tloading");
 }
