@@ -151,7 +151,7 @@ TEST_F(ModelChooserTest, nothingFoundSaysHowToGetAModel) {
     ui::SettingsView view(*model);
     auto& chooser = *view.modelChooser();
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->modelChooser().lookedOnce(); }, 10000));
-    EXPECT_TRUE(chooser.statusText()->text().startsWith("No model server answered"));
+    EXPECT_TRUE(chooser.statusText()->text().startsWith("Nothing found on the usual ports."));
     EXPECT_TRUE(chooser.modelOptions().empty());
     EXPECT_FALSE(chooser.fetchRow()->isVisibleTo(&view));
 }
@@ -214,7 +214,7 @@ TEST_F(ModelPullTest, aFetchShowsItsProgressAndChoosesTheModelWhenDone) {
 
     QStringList shown;
     QObject::connect(&model->modelPull(), &app::ModelPull::changed, &view,
-            [&] { shown << chooser.pullText()->text(); });
+                     [&] { shown << chooser.pullText()->text(); });
     clickBody(chooser.fetchButton());
     ASSERT_TRUE(pullEnds(*model, app::ModelPull::State::finished));
     EXPECT_TRUE(shown.contains("Fetching qwen2.5vl:3b\u2026 2.0 MB of 2.0 MB"))

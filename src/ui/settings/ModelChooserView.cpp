@@ -194,7 +194,7 @@ void ModelChooserView::refreshServers() {
     if (chooser.looking() && servers.empty()) {
         status = QStringLiteral("Looking for model servers on this computer\u2026");
     } else if (chooser.lookedOnce() && servers.empty()) {
-        status = QStringLiteral("No model server answered on this computer. Start Ollama, "
+        status = QStringLiteral("Nothing found on the usual ports. Start Ollama, "
                                 "llama-server, LM Studio or vLLM, then look again.");
     } else if (!chooser.lookedOnce()) {
         status = QStringLiteral("Look for model servers on this computer to choose a model.");
