@@ -3,6 +3,8 @@
 #include "AppSettings.h"
 #include "FolderWatcher.h"
 #include "LoginItem.h"
+#include "ModelChooser.h"
+#include "ModelPull.h"
 #include "files/HistoryStore.h"
 #include "rules/FileRules.h"
 
@@ -105,6 +107,7 @@ void AppModel::start() {
     }
     // `engine_` keeps its text-only placeholder until the check answers.
     refreshEngine();
+    startModelChooser();
     pruneMissing();
     if (readOnly) {
         return;

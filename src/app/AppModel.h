@@ -30,6 +30,8 @@ namespace app {
 class AppSettings;
 class FolderWatcher;
 class LoginItem;
+class ModelChooser;
+class ModelPull;
 
 // The one application model: settings, history, learned corrections, folder watchers, the
 // naming queue and the status line. Confined to the main thread; only the namer's work runs
@@ -81,6 +83,14 @@ public:
     // Asks the namer for its engine off the main thread; `engine` follows when it answers.
     void refreshEngine();
 
+    // The local model servers found, and the model being fetched; both outlive the panel.
+    ModelChooser& modelChooser() { return *modelChooser_; }
+    ModelPull& modelPull() { return *modelPull_; }
+    engine::ModelConfig modelConfig() const;
+    // Stores the model keys and names from now on with them. A warning when the environment
+    // overrides them anyway.
+    std::optional<QString> useModel(const QString& endpoint, const QString& name);
+
     // Naming pipeline.
     void enqueue(const std::vector<Path>& files);
     void screenshotAppeared(const Path& file);
@@ -109,6 +119,8 @@ signals:
     void historyChanged();
     void queuedChanged();
     void engineChanged();
+    // The model keys were stored anew.
+    void modelChosen();
     void messageChanged();
     void lastUndoneIDChanged();
     // A file was renamed by the pipeline; the record is already at the front of the history.
@@ -118,6 +130,7 @@ signals:
 
 private:
     void start();
+    void startModelChooser();
     void startWarmUp();
     // Quitting: requests waiting for the model are abandoned and late results ignored.
     void abandonNaming();
@@ -210,6 +223,8 @@ private:
     // Records left out of the history file that the user was already told about.
     std::set<std::string> unsavedReported_;
     std::unique_ptr<UnfinishedFiles> unfinished_;
+    std::unique_ptr<ModelChooser> modelChooser_;
+    std::unique_ptr<ModelPull> modelPull_;
 };
 
 } // namespace app

@@ -12,6 +12,7 @@ AppServices AppServices::forApplication() {
     auto notifier = std::make_shared<Notifier>();
     services.runningAsApplication = notifier->canPost();
     services.startUpdater = true;
+    services.discoverModelServers = true;
     services.applyLoginDefault = true;
     services.postNamedNotification = [notifier](const QStringList& names) {
         notifier->named(names);
@@ -25,6 +26,7 @@ AppServices AppServices::forApplication() {
 AppServices AppServices::forWatchMode() {
     AppServices services = forApplication();
     services.applyLoginDefault = false;
+    services.discoverModelServers = false; // nothing shows what it would find
     return services;
 }
 

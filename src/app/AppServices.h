@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace app {
 
@@ -30,6 +31,10 @@ struct AppServices {
 
     // Null: the real engine with the model settings.
     std::shared_ptr<NamingService> namer;
+    // Look for local model servers at start, for the settings to offer.
+    bool discoverModelServers = false;
+    // Where to look besides the configured endpoint and OLLAMA_HOST; none: the usual ports.
+    std::optional<std::vector<int>> modelServerPorts;
     // How long a file must have held still before it is read, so it is completely written.
     std::chrono::milliseconds pause{600};
     // A file that could not be named while it was still being written is tried again once

@@ -1,6 +1,7 @@
 #include "AppSettings.h"
 
 #include "files/RegularFile.h"
+#include "model/ModelSettings.h"
 
 #include <QDir>
 #include <QSettings>
@@ -79,16 +80,7 @@ bool AppSettings::readBool(const char* key, bool fallback) const {
         return fallback;
     }
     // The file holds text; QVariant::toBool would take any text but "false" and "0" as true.
-    const QString text = value.toString().trimmed();
-    if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
-        text == QLatin1String("1")) {
-        return true;
-    }
-    if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 ||
-        text == QLatin1String("0")) {
-        return false;
-    }
-    return fallback;
+    return engine::ModelSettings::parseBool(value.toString().toStdString()).value_or(fallback);
 }
 
 void AppSettings::write(const char* key, const QVariant& value) {
@@ -229,12 +221,10 @@ void AppSettings::setAllowRemoteModel(bool allow) {
     write(kAllowRemoteModel, allow);
 }
 
-engine::ModelConfig AppSettings::modelConfig() const {
-    engine::ModelConfig config;
-    config.endpoint = modelEndpoint().toStdString();
-    config.modelName = modelName().toStdString();
-    config.allowRemoteModel = allowRemoteModel();
-    return config;
+engine::ModelConfig AppSettings::modelConfig(const engine::Environment& environment) const {
+    // Read back through the reader every other mode uses, so they all agree.
+    settings_->sync();
+    return engine::ModelSettings::load(filePath().toStdString(), environment);
 }
 
 } // namespace app

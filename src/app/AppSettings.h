@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "model/ModelConfig.h"
+#include "rules/Environment.h"
 
 class QSettings;
 
@@ -77,7 +78,10 @@ public:
     void setModelName(const QString& name);
     bool allowRemoteModel() const;
     void setAllowRemoteModel(bool allow);
-    engine::ModelConfig modelConfig() const;
+    // The model settings every mode uses: these keys, then QUILLMARK_MODEL_URL and
+    // QUILLMARK_MODEL from the environment.
+    engine::ModelConfig
+    modelConfig(const engine::Environment& environment = engine::Environment::process()) const;
 
 private:
     QVariant read(const char* key) const;

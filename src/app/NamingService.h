@@ -6,6 +6,8 @@
 #include "reading/TextReader.h"
 
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <stop_token>
 #include <vector>
@@ -44,35 +46,49 @@ public:
     // The owner is going away: calls waiting for the model return at once and every later
     // call gives nothing. Any thread.
     virtual void cancel() {}
+    // Names asked for from now on use these model settings; namings under way finish with
+    // the old ones. Any thread.
+    virtual void reconfigure(const engine::ModelConfig&) {}
 };
 
-// The real engine with the model settings of the moment it was made.
+// The real engine with the model settings of the moment, changed by `reconfigure`.
 class EngineNamingService final : public NamingService {
 public:
     explicit EngineNamingService(engine::ModelConfig config)
-        : namer_(std::move(config), stop_.get_token()) {}
+        : namer_(std::make_shared<const engine::Namer>(std::move(config), stop_.get_token())) {}
 
-    engine::Namer::Engine engine() const override { return namer_.engine(); }
+    engine::Namer::Engine engine() const override { return current()->engine(); }
     std::optional<engine::Namer::Result>
     suggestName(const std::filesystem::path& file,
                 const std::vector<engine::Correction>& corrections) const override {
-        return namer_.suggestName(file, corrections);
+        return current()->suggestName(file, corrections);
     }
-    void warmUp() const override { namer_.warmUp(); }
-    ModelStatus modelStatus() const override { return namer_.status(); }
+    void warmUp() const override { current()->warmUp(); }
+    ModelStatus modelStatus() const override { return current()->status(); }
     Prepared read(const std::filesystem::path& file, const ModelStatus& status) const override {
-        return {file, namer_.read(file, status)};
+        return {file, current()->read(file, status)};
     }
     std::optional<engine::Namer::Result> name(const Prepared& prepared,
                                               const std::vector<engine::Correction>& corrections,
                                               const ModelStatus& status) const override {
-        return namer_.suggestName(prepared.reading, corrections, status);
+        return current()->suggestName(prepared.reading, corrections, status);
     }
     void cancel() override { stop_.request_stop(); }
+    void reconfigure(const engine::ModelConfig& config) override {
+        auto namer = std::make_shared<const engine::Namer>(config, stop_.get_token());
+        std::lock_guard lock(mutex_);
+        namer_ = std::move(namer);
+    }
 
 private:
+    std::shared_ptr<const engine::Namer> current() const {
+        std::lock_guard lock(mutex_);
+        return namer_;
+    }
+
     std::stop_source stop_;
-    engine::Namer namer_;
+    mutable std::mutex mutex_;
+    std::shared_ptr<const engine::Namer> namer_;
 };
 
 } // namespace app

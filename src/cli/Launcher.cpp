@@ -1,8 +1,9 @@
 #include "Launcher.h"
 
 #include "ListMode.h"
-#include "ModelSettings.h"
+#include "ModelsMode.h"
 #include "NamingModes.h"
+#include "model/ModelSettings.h"
 
 #include <algorithm>
 #include <iostream>
@@ -48,6 +49,9 @@ Invocation Launcher::decide(const std::vector<std::string>& arguments) {
     if (auto folder = operandAfter(arguments, "--list")) {
         return {Mode::list, {*folder}};
     }
+    if (contains(arguments, "--models")) {
+        return {Mode::models, {}};
+    }
     if (contains(arguments, "--bench")) {
         return {Mode::bench, {}};
     }
@@ -74,6 +78,7 @@ std::string Launcher::usage() {
            "  --list FOLDER       show the images of FOLDER that have vague names\n"
            "  --suggest FILE...   print the name each file would get, renaming nothing\n"
            "  --tidy FOLDER       rename the images of FOLDER that have vague names\n"
+           "  --models            show the model servers on this computer and their models\n"
            "  --snapshot FOLDER   render the program's views to PNG files\n"
            "  --bench             measure naming and drawing times\n"
            "  --watch             name new screenshots without any window, printing each rename\n"
@@ -93,12 +98,15 @@ int Launcher::run(const Invocation& invocation) {
         return ListMode::run(invocation.operands.front(), std::cout);
     case Invocation::Mode::suggest:
         return NamingModes::suggest(
-            invocation.operands, engine::Namer(ModelSettings::load(engine::Environment::process())),
-            std::cout);
+            invocation.operands,
+            engine::Namer(engine::ModelSettings::load(engine::Environment::process())), std::cout);
     case Invocation::Mode::tidy:
-        return NamingModes::tidy(invocation.operands.front(),
-                                 engine::Namer(ModelSettings::load(engine::Environment::process())),
-                                 std::cout);
+        return NamingModes::tidy(
+            invocation.operands.front(),
+            engine::Namer(engine::ModelSettings::load(engine::Environment::process())), std::cout);
+    case Invocation::Mode::models:
+        return ModelsMode::run(engine::ModelSettings::load(engine::Environment::process()),
+                               engine::Environment::process(), std::cout);
     case Invocation::Mode::version:
         std::cout << versionText() << '\n';
         return 0;

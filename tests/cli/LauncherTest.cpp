@@ -55,6 +55,7 @@ TEST(Launcher, folderModesNeedTheirOperandAndTakeTheFirstOccurrence) {
 TEST(Launcher, modesAreTestedInTheirOrder) {
     EXPECT_EQ(decide({"--bench", "--list", "dir"}), (Invocation{Mode::list, {"dir"}}));
     EXPECT_EQ(decide({"--bench", "--list"}), (Invocation{Mode::bench, {}}));
+    EXPECT_EQ(decide({"--models", "--bench"}), (Invocation{Mode::models, {}}));
     EXPECT_EQ(decide({"--snapshot", "out", "x", "--bench"}), (Invocation{Mode::bench, {}}));
     EXPECT_EQ(decide({"--tidy", "t", "--list", "l"}), (Invocation{Mode::tidy, {"t"}}));
 }
@@ -80,8 +81,8 @@ TEST(Launcher, mainPrintsUsageVersionAndListing) {
     const auto plain = runMain({});
     EXPECT_EQ(plain.status, 0);
     EXPECT_EQ(plain.out, Launcher::usage());
-    for (const char* mode :
-         {"--list", "--suggest", "--tidy", "--snapshot", "--bench", "--help", "--version"}) {
+    for (const char* mode : {"--list", "--suggest", "--tidy", "--models", "--snapshot", "--bench",
+                             "--help", "--version"}) {
         EXPECT_NE(plain.out.find(mode), std::string::npos) << mode;
     }
     EXPECT_THAT(runMain({"--version"}).out,

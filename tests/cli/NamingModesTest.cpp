@@ -1,8 +1,9 @@
 #include "NamingModes.h"
-#include "ModelSettings.h"
+#include "ModelsMode.h"
 #include "ReadAhead.h"
 #include "engine/ReadingTestImages.h"
 #include "engine/ScratchFolder.h"
+#include "model/ModelSettings.h"
 #include "support/ScriptedModelServer.h"
 
 #include <atomic>
@@ -197,18 +198,18 @@ TEST(ModelSettings, readsTheThreeKeysThenTheEnvironment) {
               "modelName=\"llava:13b\"\nallowRemoteModel=true\n");
     std::map<std::string, std::string> variables{
         {"HOME", home.path().string()}, {"XDG_CONFIG_HOME", (home.path() / "config").string()}};
-    auto config = cli::ModelSettings::load(engine::Environment::fromMap(variables));
+    auto config = engine::ModelSettings::load(engine::Environment::fromMap(variables));
     EXPECT_EQ(config.endpoint, "http://127.0.0.1:8080");
     EXPECT_EQ(config.modelName, "llava:13b");
     EXPECT_TRUE(config.allowRemoteModel);
 
     variables["QUILLMARK_MODEL_URL"] = "http://localhost:1234";
     variables["QUILLMARK_MODEL"] = "qwen";
-    config = cli::ModelSettings::load(engine::Environment::fromMap(variables));
+    config = engine::ModelSettings::load(engine::Environment::fromMap(variables));
     EXPECT_EQ(config.endpoint, "http://localhost:1234");
     EXPECT_EQ(config.modelName, "qwen");
 
-    const auto defaults = cli::ModelSettings::load(
+    const auto defaults = engine::ModelSettings::load(
         engine::Environment::fromMap({{"HOME", (home.path() / "nobody").string()}}));
     EXPECT_EQ(defaults.endpoint, ModelConfig::defaultEndpoint);
     EXPECT_EQ(defaults.modelName, "");
@@ -237,4 +238,26 @@ TEST(ReadAhead, handsOutReadingsInOrderAndStaysWithinItsWindow) {
     EXPECT_EQ(started.load(), 12);
     // `taken` counts a file only after take() returned, so the lead may show one more.
     EXPECT_LE(worstLead.load(), 3 + 1);
+}
+
+TEST(ModelsMode, printsEveryModelWithItsServerAndTheOneInUse) {
+    ScriptedModelServer ollama(ScriptedModelServer::Protocol::ollama,
+                               {{"llama3.2:3b"}, {"llava:7b", true}});
+    ScriptedModelServer llama(ScriptedModelServer::Protocol::llamaServer, {{"gemma-3-4b", false}});
+    llama.setLoading(true);
+    ModelConfig config;
+    config.endpoint = ollama.endpoint();
+    std::ostringstream out;
+    EXPECT_EQ(
+        cli::ModelsMode::run(config, engine::Environment::fromMap({}), out, {200ms, 5000ms}, {}),
+        0);
+    // Automatic picks the model that looks at images.
+    EXPECT_EQ(out.str(), "Ollama\t" + ollama.endpoint() + "\tllama3.2:3b\ttext\n" + "Ollama\t" +
+                             ollama.endpoint() + "\tllava:7b\timages\tin use\n");
+
+    config.endpoint = llama.endpoint();
+    out.str({});
+    cli::ModelsMode::run(config, engine::Environment::fromMap({}), out, {200ms, 5000ms}, {});
+    EXPECT_EQ(out.str().substr(0, out.str().find('\n')),
+              "llama-server\t" + llama.endpoint() + "\t(no models)\tloading");
 }

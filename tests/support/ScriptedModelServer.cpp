@@ -170,6 +170,22 @@ void ScriptedModelServer::setLoading(bool loading) {
     loading_ = loading;
 }
 
+void ScriptedModelServer::setResponseDelay(std::chrono::milliseconds delay) {
+    std::lock_guard lock(mutex_);
+    responseDelay_ = delay;
+}
+
+void ScriptedModelServer::setPullScript(std::vector<PullLine> lines, Model pulled) {
+    std::lock_guard lock(mutex_);
+    pullScript_ = std::move(lines);
+    pulled_ = std::move(pulled);
+}
+
+bool ScriptedModelServer::pulling() const {
+    std::lock_guard lock(mutex_);
+    return pullsRunning_ > 0;
+}
+
 void ScriptedModelServer::setListingReply(Reply reply) {
     std::lock_guard lock(mutex_);
     listingReply_ = std::make_unique<Reply>(std::move(reply));
@@ -214,9 +230,14 @@ Reply ScriptedModelServer::nextChatReply() {
 void ScriptedModelServer::route() {
     auto record = [this](const httplib::Request& request) {
         json body = json::parse(request.body, nullptr, false);
-        std::lock_guard lock(mutex_);
-        requests_.push_back(
-            {request.method, request.path, request.body, body.is_discarded() ? json() : body});
+        std::chrono::milliseconds delay{0};
+        {
+            std::lock_guard lock(mutex_);
+            requests_.push_back(
+                {request.method, request.path, request.body, body.is_discarded() ? json() : body});
+            delay = responseDelay_;
+        }
+        wait(delay);
         return body.is_discarded() ? json() : body;
     };
     auto models = [this] {
@@ -285,6 +306,53 @@ void ScriptedModelServer::route() {
             }
             sendJson(response, 200, {{"capabilities", capabilities}, {"details", json::object()}});
         });
+        server_->Get("/api/ps",
+                     [=, this](const httplib::Request& request, httplib::Response& response) {
+                         record(request);
+                         json list = json::array();
+                         for (const auto& model : models()) {
+                             if (model.loaded) {
+                                 list.push_back({{"name", model.name}, {"model", model.name}});
+                             }
+                         }
+                         sendJson(response, 200, {{"models", list}});
+                     });
+        server_->Post("/api/pull",
+                      [=, this](const httplib::Request& request, httplib::Response& response) {
+                          record(request);
+                          std::vector<PullLine> script;
+                          {
+                              std::lock_guard lock(mutex_);
+                              script = pullScript_;
+                              ++pullsRunning_;
+                          }
+                          response.set_chunked_content_provider(
+                              "application/x-ndjson",
+                              [this, script, next = std::size_t(0)](
+                                  std::size_t, httplib::DataSink& sink) mutable {
+                                  if (next == script.size()) {
+                                      sink.done();
+                                      return true;
+                                  }
+                                  const PullLine& step = script[next++];
+                                  wait(step.delay);
+                                  {
+                                      std::lock_guard lock(mutex_);
+                                      if (stopped_) {
+                                          return false;
+                                      }
+                                      if (step.line.value("status", "") == "success") {
+                                          models_.push_back(pulled_);
+                                      }
+                                  }
+                                  const std::string text = step.line.dump() + "\n";
+                                  return sink.write(text.data(), text.size());
+                              },
+                              [this](bool) {
+                                  std::lock_guard lock(mutex_);
+                                  --pullsRunning_;
+                              });
+                      });
         server_->Post(
             "/api/chat", [=, this](const httplib::Request& request, httplib::Response& response) {
                 json body = record(request);
@@ -311,8 +379,11 @@ void ScriptedModelServer::route() {
                     return;
                 }
                 json list = json::array();
+                const char* owner = protocol_ == Protocol::vllm       ? "vllm"
+                                    : protocol_ == Protocol::lmStudio ? "organization_owner"
+                                                                      : "test";
                 for (const auto& model : models()) {
-                    list.push_back({{"id", model.name}, {"object", "model"}, {"owned_by", "test"}});
+                    list.push_back({{"id", model.name}, {"object", "model"}, {"owned_by", owner}});
                 }
                 sendJson(response, 200, {{"object", "list"}, {"data", list}});
             });
@@ -324,6 +395,25 @@ void ScriptedModelServer::route() {
             wait(reply.delay);
             sendReply(response, protocol_, reply, answerObject(protocol_, name, reply.text));
         });
+    }
+    if (protocol_ == Protocol::lmStudio) {
+        server_->Get("/api/v1/models",
+                     [=, this](const httplib::Request& request, httplib::Response& response) {
+                         record(request);
+                         json list = json::array();
+                         for (const auto& model : models()) {
+                             json instances = json::array();
+                             if (model.loaded) {
+                                 instances.push_back({{"id", model.name}});
+                             }
+                             list.push_back({{"type", model.completion ? "llm" : "embedding"},
+                                             {"key", model.name},
+                                             {"display_name", model.name},
+                                             {"capabilities", {{"vision", model.vision}}},
+                                             {"loaded_instances", instances}});
+                         }
+                         sendJson(response, 200, {{"models", list}});
+                     });
     }
     if (protocol_ == Protocol::llamaServer) {
         server_->Get("/health",

@@ -17,8 +17,9 @@ class Server;
 
 namespace testsupport {
 
-// A model server for tests on 127.0.0.1 (a free port), speaking Ollama's API, the
-// OpenAI-compatible API, or llama-server's (OpenAI-compatible plus /props and /health).
+// A model server for tests on 127.0.0.1 (a free port), speaking Ollama's API (with /api/ps and
+// the NDJSON /api/pull stream), the OpenAI-compatible API, llama-server's (OpenAI-compatible
+// plus /props and /health), LM Studio's (plus /api/v1/models) or vLLM's.
 // Chat requests are answered from a script; every request is recorded. Stops when destroyed.
 // Link it with PkgConfig::HTTPLIB and nlohmann_json::nlohmann_json.
 class ScriptedModelServer {
@@ -27,6 +28,8 @@ public:
         ollama,
         openAI,
         llamaServer,
+        lmStudio,
+        vllm,
         notAModelServer, // an HTTP service that answers 404 to everything
     };
 
@@ -35,6 +38,13 @@ public:
         bool vision = false;
         bool completion = true; // false: an embedding-only model
         bool thinking = false;  // Ollama lists the "thinking" capability
+        bool loaded = false;    // Ollama's /api/ps, LM Studio's loaded instances
+    };
+
+    // One line of a pull stream, sent after its delay (cut short when the server stops).
+    struct PullLine {
+        nlohmann::json line;
+        std::chrono::milliseconds delay{0};
     };
 
     // One scripted answer to a chat request.
@@ -83,6 +93,13 @@ public:
     void setLoading(bool loading);
     // Replaces the model listing (/api/tags, /v1/models) with this reply.
     void setListingReply(Reply reply);
+    // Every request waits this long before it is answered.
+    void setResponseDelay(std::chrono::milliseconds delay);
+    // Ollama: /api/pull streams these lines; a stream that reports "success" adds `pulled`
+    // to the models.
+    void setPullScript(std::vector<PullLine> lines, Model pulled);
+    // Whether a pull stream is being sent now.
+    bool pulling() const;
 
     std::vector<Request> requests() const;
     std::vector<Request> requestsTo(const std::string& path) const;
@@ -108,6 +125,10 @@ private:
     Reply defaultReply_ = Reply::answer("Scripted Name");
     std::unique_ptr<Reply> listingReply_;
     bool loading_ = false;
+    std::chrono::milliseconds responseDelay_{0};
+    std::vector<PullLine> pullScript_;
+    Model pulled_;
+    int pullsRunning_ = 0;
     std::vector<Request> requests_;
 };
 

@@ -136,4 +136,15 @@ bool ModelEndpoint::isLoopback() const {
     return false;
 }
 
+bool ModelEndpoint::sameServer(std::string_view a, std::string_view b) {
+    auto left = parse(a);
+    auto right = parse(b);
+    auto host = [](const std::string& name) {
+        return name == "localhost" ? std::string("127.0.0.1") : name;
+    };
+    return left && right && left->scheme == right->scheme &&
+           host(left->host) == host(right->host) && left->port == right->port &&
+           left->basePath == right->basePath;
+}
+
 } // namespace engine

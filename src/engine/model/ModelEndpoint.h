@@ -22,6 +22,9 @@ public:
     // True for "localhost", 127.0.0.0/8, ::1 and IPv4-mapped 127.0.0.0/8, written literally.
     // Names are never resolved, so nothing can redirect the check to another machine.
     bool isLoopback() const;
+
+    // Both URLs name the same server, "localhost" taken for 127.0.0.1.
+    static bool sameServer(std::string_view a, std::string_view b);
 };
 
 } // namespace engine

@@ -13,6 +13,7 @@
 #include "panel/WrappedText.h"
 #include "settings/AboutRow.h"
 #include "settings/FolderRow.h"
+#include "settings/ModelChooserView.h"
 #include "settings/SettingsCard.h"
 #include "settings/StyleOption.h"
 
@@ -137,6 +138,9 @@ QWidget* SettingsView::makeEngineCard() {
     card->content()->addWidget(reason_);
     card->content()->addWidget(noteLabel(
         QStringLiteral("Everything happens on this computer. Nothing is uploaded."), card));
+    chooser_ = new ModelChooserView(model_, card);
+    card->content()->addWidget(chooser_);
+    connect(chooser_, &ModelChooserView::contentChanged, this, &SettingsView::contentChanged);
     return card;
 }
 

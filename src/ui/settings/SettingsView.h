@@ -16,6 +16,7 @@ class AboutRow;
 class CrayonButton;
 class EngineBadge;
 class FolderRow;
+class ModelChooserView;
 class StyleOption;
 class ToggleRow;
 class WrappedText;
@@ -39,6 +40,7 @@ public:
     EngineBadge* engineBadge() const { return engine_; }
     // Shown only for a text-only engine with a reason.
     WrappedText* engineReason() const { return reason_; }
+    ModelChooserView* modelChooser() const { return chooser_; }
     AboutRow* aboutRow() const { return about_; }
     CrayonButton* undoAllButton() const { return undoAll_; }
     CrayonButton* clearHistoryButton() const { return clearHistory_; }
@@ -74,6 +76,7 @@ private:
     ToggleRow* notify_ = nullptr;
     EngineBadge* engine_ = nullptr;
     WrappedText* reason_ = nullptr;
+    ModelChooserView* chooser_ = nullptr;
     AboutRow* about_ = nullptr;
     CrayonButton* undoAll_ = nullptr;
     CrayonButton* clearHistory_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "AppModel.h"
 #include "AppSettings.h"
+#include "ModelChooser.h"
 #include "art/DMGBackground.h"
 #include "dashboard/DashboardView.h"
 #include "shell/PanelContent.h"
@@ -34,6 +35,21 @@ std::unique_ptr<app::AppModel> makeModel(std::shared_ptr<app::NamingService> nam
     services.runningAsApplication = false;
     services.namer = std::move(namer);
     return std::make_unique<app::AppModel>(std::move(services));
+}
+
+void lookForModelServers(app::AppModel& model) {
+    app::ModelChooser& chooser = model.modelChooser();
+    chooser.look();
+    QEventLoop loop;
+    QObject::connect(&chooser, &app::ModelChooser::changed, &loop, [&] {
+        if (!chooser.looking()) {
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(10'000, &loop, &QEventLoop::quit);
+    if (chooser.looking()) {
+        loop.exec();
+    }
 }
 
 void settle() {
@@ -134,6 +150,8 @@ int Snapshot::run(const QString& folder, std::ostream& out, std::ostream& errors
         save(panel, QStringLiteral("panel"), folder, out, errors);
     }
     {
+        // The chooser shows the model servers that answer here, as the user would see it.
+        lookForModelServers(*model);
         PanelContent settings(*model, true);
         save(settings, QStringLiteral("settings"), folder, out, errors);
     }
