@@ -155,6 +155,12 @@ void dumpLines(const engine::TextReader::Reading& reading) {
         std::printf("    %4.2f %3.0f %-8s y%.2f %s\n", body > 0 ? line.textSize / body : 0,
                     line.meanConfidence(), roles[static_cast<int>(role)], line.y + line.height,
                     line.text.c_str());
+        if (std::getenv("QUILLMARK_BENCH_WORDS") != nullptr) {
+            for (const auto& w : line.words) {
+                std::printf("        x%.4f w%.4f h%.4f c%.0f\n", w.x, w.width, w.height,
+                            w.confidence);
+            }
+        }
     }
 }
 

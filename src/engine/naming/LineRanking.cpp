@@ -175,12 +175,14 @@ bool LineRanking::endsMidSentence(std::string_view line) {
 
 bool LineRanking::isMenuOrButtonRow(std::string_view line) {
     const std::vector<std::string> words = lowerWords(line);
-    if (words.size() < 3) {
+    if (words.size() < 2) {
         return false;
     }
     const auto chrome = std::count_if(
         words.begin(), words.end(), [](const std::string& w) { return chromeWords().contains(w); });
-    return static_cast<double>(chrome) >= 0.6 * static_cast<double>(words.size());
+    // Two buttons ("Cancel OK") must both be chrome; longer rows mostly.
+    const double share = words.size() == 2 ? 1.0 : 0.6;
+    return static_cast<double>(chrome) >= share * static_cast<double>(words.size());
 }
 
 bool LineRanking::isAddressOrPath(std::string_view line) {
@@ -235,7 +237,7 @@ bool LineRanking::isSpreadOut(const TextLine& details, double aspect) {
     std::sort(gaps.begin(), gaps.end());
     const double median = gaps[gaps.size() / 2];
     // A sentence sets words a fraction of their height apart; menus and tabs much further.
-    return words.size() == 2 ? median > 2.0 : median > 1.0;
+    return words.size() == 2 ? median > 3.0 : median > 1.8;
 }
 
 double LineRanking::bodySize(const std::vector<TextLine>& lines) {

@@ -164,7 +164,8 @@ TesseractRecognizer::TesseractRecognizer(const RgbImage& image)
     api.Clear();
 }
 
-bool TesseractRecognizer::lightOnDark(int left, int top, int right, int bottom) const {
+TesseractRecognizer::Polarity TesseractRecognizer::polarityOf(int left, int top, int right,
+                                                              int bottom) const {
     // The ring just outside the box is the line's background; the box is darker than its
     // background where the text is dark.
     std::array<std::uint32_t, 256> ring{};
@@ -197,14 +198,16 @@ bool TesseractRecognizer::lightOnDark(int left, int top, int right, int bottom) 
     }
     const std::uint64_t count = static_cast<std::uint64_t>(right - left) * (bottom - top);
     if (ringCount == 0 || count == 0) {
-        return sum < 128 * count; // the line fills the image: a dark image holds light text
+        // The line fills the image: a dark image holds light text.
+        const bool dark = sum < 128 * count;
+        return {dark, dark ? std::uint8_t{0} : std::uint8_t{255}};
     }
     std::uint32_t seen = 0;
     std::uint64_t median = 0;
     while (median < 255 && (seen += ring[median]) * 2 < ringCount) {
         ++median;
     }
-    return sum > median * count;
+    return {sum > median * count, static_cast<std::uint8_t>(median)};
 }
 
 std::optional<TextLine> TesseractRecognizer::recognizeLine(std::size_t index) const {
@@ -220,7 +223,25 @@ std::optional<TextLine> TesseractRecognizer::recognizeLine(std::size_t index) co
     const int top = std::max(0, box.top - 1);
     const int right = std::min(width_, box.right + 1);
     const int bottom = std::min(height_, box.bottom + 1);
-    const bool invert = lightOnDark(box.left, box.top, box.right, box.bottom);
+    const Polarity polarity = polarityOf(box.left, box.top, box.right, box.bottom);
+    // Text on a coloured bar is faint once grey: stretch the line's levels so that its
+    // background is white and its darkest ink black.
+    const int background = polarity.invert ? 255 - polarity.background : polarity.background;
+    int ink = 255;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            const int g = original_[static_cast<std::size_t>(y) * width_ + x];
+            ink = std::min(ink, polarity.invert ? 255 - g : g);
+        }
+    }
+    std::array<std::uint8_t, 256> level{};
+    for (int g = 0; g < 256; ++g) {
+        const int v = polarity.invert ? 255 - g : g;
+        level[static_cast<std::size_t>(g)] =
+            background - ink < 32 ? static_cast<std::uint8_t>(v)
+                                  : static_cast<std::uint8_t>(
+                                        std::clamp((v - ink) * 255 / (background - ink), 0, 255));
+    }
     const int pad = std::clamp((box.bottom - box.top) / 2, 4, 64);
     const int width = right - left + 2 * pad;
     const int height = bottom - top + 2 * pad;
@@ -228,12 +249,7 @@ std::optional<TextLine> TesseractRecognizer::recognizeLine(std::size_t index) co
     for (int y = top; y < bottom; ++y) {
         const auto from = original_.begin() + static_cast<std::ptrdiff_t>(y) * width_;
         const auto to = canvas.begin() + static_cast<std::ptrdiff_t>(y - top + pad) * width + pad;
-        if (invert) {
-            std::transform(from + left, from + right, to,
-                           [](std::uint8_t g) { return static_cast<std::uint8_t>(255 - g); });
-        } else {
-            std::copy(from + left, from + right, to);
-        }
+        std::transform(from + left, from + right, to, [&](std::uint8_t g) { return level[g]; });
     }
 
     tesseract::TessBaseAPI& api = threadEngine().api();

@@ -44,8 +44,13 @@ private:
         int bottom = 0;
     };
 
-    // Whether the text in the box is lighter than the ring of pixels around it.
-    bool lightOnDark(int left, int top, int right, int bottom) const;
+    // Whether the text in the box is lighter than the ring of pixels around it, and the
+    // ring's median grey: the line's background.
+    struct Polarity {
+        bool invert = false;
+        std::uint8_t background = 255;
+    };
+    Polarity polarityOf(int left, int top, int right, int bottom) const;
     void addWords(tesseract::TessBaseAPI& api, int canvasLeft, TextLine& line) const;
 
     int width_ = 0;
