@@ -230,3 +230,94 @@ TEST(NamerSource, rawValuesAreTheStoredNames) {
     EXPECT_EQ(Namer::rawValue(Namer::Source::heuristic), "heuristic");
     EXPECT_EQ(Namer::sourceFromRawValue("Vision"), std::nullopt);
 }
+
+namespace {
+
+// Lines as the recogniser gives them: from the top down, one word box per word.
+std::vector<engine::TextLine> sized(const std::vector<std::string>& lines,
+                                    const std::vector<double>& sizes,
+                                    const std::vector<float>& confidences) {
+    std::vector<engine::TextLine> details;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        engine::TextLine line;
+        line.text = lines[i];
+        line.x = 0.1;
+        line.y = 0.95 - 0.05 * static_cast<double>(i);
+        line.height = sizes[i];
+        line.textSize = sizes[i];
+        double x = 0.1;
+        for (const std::string& word : engine::Unicode::splitDroppingEmpty(lines[i], ' ')) {
+            const double width = 0.006 * static_cast<double>(word.size());
+            line.words.push_back({x, width, sizes[i], confidences[i]});
+            x += width + 0.006;
+        }
+        details.push_back(line);
+    }
+    return details;
+}
+
+} // namespace
+
+TEST(NamerHeuristicRanking, equalOrUnknownSizesAndConfidencesGiveThePlainResult) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"9:41", "Inbox", "Flight to Lisbon Booking", "https://example.com/booking"},
+        {"Cat Photo", "Dog Photo"},
+        {"File Edit View Help", "Quarterly numbers for the board"},
+        {"This is a very long sentence about nothing in particular"},
+        {"x", "abc"},
+    };
+    for (const auto& lines : cases) {
+        const auto plain = Namer::heuristicName(lines);
+        const std::vector<double> sizes(lines.size(), 0.02);
+        const std::vector<float> confidences(lines.size(), 91);
+        EXPECT_EQ(Namer::heuristicName(lines, sized(lines, sizes, confidences), 1.6), plain);
+        EXPECT_EQ(Namer::heuristicName(lines, {}, 1.6), plain);
+    }
+    engine::TextReader::Reading plainStrings;
+    plainStrings.lines = {"Inbox", "Flight to Lisbon Booking"};
+    EXPECT_EQ(Namer::heuristicNameFor(plainStrings), Namer::heuristicName(plainStrings.lines));
+}
+
+TEST(NamerHeuristicRanking, headingsInLargerTypeComeFirstAndTheLargestWins) {
+    const std::vector<std::string> lines = {"Meeting Notes", "Product Review",
+                                            "Decisions and Next Steps for December"};
+    EXPECT_THAT(Namer::heuristicName(lines, sized(lines, {0.02, 0.04, 0.02}, {95, 95, 95}), 1.6),
+                Optional(std::string("Product Review")));
+    EXPECT_THAT(Namer::heuristicName(lines, sized(lines, {0.05, 0.03, 0.02}, {95, 95, 95}), 1.6),
+                Optional(std::string("Meeting Notes")));
+}
+
+TEST(NamerHeuristicRanking, chromeAndWeaklyReadLinesAreNoNames) {
+    // A menu bar, a row of buttons, an address and a misread headline lose to plain text.
+    const std::vector<std::string> lines = {"File Edit View Bookmarks Go Help", "Cancel OK",
+                                            "docs.example.org/guide/install",
+                                            "Dentist Aywosmthaant Remaiechor", "Setup notes"};
+    const auto details = sized(lines, {0.02, 0.02, 0.02, 0.05, 0.02}, {96, 96, 96, 58, 96});
+    EXPECT_THAT(Namer::heuristicName(lines, details, 1.6), Optional(std::string("Setup notes")));
+    // Words set far apart are tabs or a toolbar, whatever they say.
+    auto tabs = sized({"Overview Reports Archive", "Setup notes"}, {0.02, 0.02}, {96, 90});
+    for (std::size_t i = 0; i < tabs[0].words.size(); ++i) {
+        tabs[0].words[i].x = 0.1 + 0.2 * static_cast<double>(i);
+    }
+    EXPECT_THAT(Namer::heuristicName({"Overview Reports Archive", "Setup notes"}, tabs, 1.6),
+                Optional(std::string("Setup notes")));
+    // Letters in an order no language writes, even when read confidently.
+    const std::vector<std::string> noise = {"Xkcdfgh Qwrtzpl", "Sign in"};
+    EXPECT_EQ(Namer::heuristicName(noise, sized(noise, {0.03, 0.02}, {88, 96}), 1.6), std::nullopt);
+}
+
+TEST(NamerHeuristicRanking, titleBarsQuestionsAndTitlesBeatBodyText) {
+    const std::vector<std::string> window = {"report.ods - Spreadsheet",
+                                             "Totals for every region of the year"};
+    EXPECT_THAT(Namer::heuristicName(window, sized(window, {0.02, 0.02}, {92, 96}), 1.6),
+                Optional(std::string("report.ods - Spreadsheet")));
+    const std::vector<std::string> dialog = {"Your document has unsaved changes in it",
+                                             "Save changes before closing?"};
+    EXPECT_THAT(Namer::heuristicName(dialog, sized(dialog, {0.02, 0.02}, {96, 92}), 1.6),
+                Optional(std::string("Save changes before closing")));
+    // A title in capitals beats a longer sentence; a sentence cut at the line end loses.
+    const std::vector<std::string> page = {"Everyone is permitted to copy and",
+                                           "GENERAL PUBLIC LICENSE"};
+    EXPECT_THAT(Namer::heuristicName(page, sized(page, {0.02, 0.02}, {96, 93}), 1.6),
+                Optional(std::string("GENERAL PUBLIC LICENSE")));
+}

@@ -1,5 +1,6 @@
 #include "reading/TextReader.h"
 #include "ReadingTestImages.h"
+#include "reading/TesseractRecognizer.h"
 #include "reading/VipsRuntime.h"
 
 #include <fstream>
@@ -126,6 +127,55 @@ TEST_F(TextReaderFiles, lightTextOnDarkAreasIsRead) {
     const auto reading = TextReader::read(darkPath, 1600);
     EXPECT_THAT(reading.lines, ElementsAre("Terminal Settings"));
     EXPECT_THAT(reading.hints, testing::Contains("dark"));
+}
+
+// With a dark panel on the page, the polarity is decided region by region; thick strokes of a
+// large bold heading on the light part must keep their pixels and read as plainly as alone.
+TEST_F(TextReaderFiles, boldHeadingsBesideDarkPanelsAndTitlesOnColouredBarsReadCleanly) {
+    Canvas page(1440, 900, 250);
+    page.fill(0, 0, 260, 900, 30, 32, 40);    // dark sidebar
+    page.fill(260, 0, 1180, 60, 40, 90, 200); // coloured title bar
+    page.text("Inbox", 40, 120, 24, 230);
+    page.text("Weekly Planner", 300, 14, 26, 255, true);
+    page.text("Dentist Appointment Reminder", 300, 160, 52, 10, true);
+    page.text("Tuesday at the clinic on Main Street", 320, 320, 22, 20);
+    const auto path = folder / "bold.png";
+    ASSERT_TRUE(page.save(path));
+
+    const TextReader::Reading reading = TextReader::read(path, 1600);
+    EXPECT_THAT(reading.lines,
+                testing::IsSupersetOf({"Weekly Planner", "Inbox", "Dentist Appointment Reminder",
+                                       "Tuesday at the clinic on Main Street"}));
+    // The layout image keeps a bold stroke dark and turns the panel over.
+    const std::vector<std::uint8_t> layout =
+        engine::TesseractRecognizer::darkTextOnLight(*reading.image);
+    const auto at = [&](int x, int y) { return layout[static_cast<std::size_t>(y) * 1440 + x]; };
+    EXPECT_GT(at(100, 600), 200); // sidebar background, inverted
+    int darkInImage = 0;
+    int darkInLayout = 0;
+    for (int y = 160; y < 240; ++y) {
+        for (int x = 300; x < 1400; ++x) {
+            darkInImage += reading.image->pixels[(static_cast<std::size_t>(y) * 1440 + x) * 3] < 60;
+            darkInLayout += at(x, y) < 60;
+        }
+    }
+    EXPECT_GT(darkInImage, 1000);
+    EXPECT_EQ(darkInLayout, darkInImage);
+
+    // Each line keeps its box, text size and word confidences, in the order of `lines`.
+    ASSERT_EQ(reading.lineDetails.size(), reading.lines.size());
+    double headingSize = 0;
+    double bodySize = 0;
+    for (std::size_t i = 0; i < reading.lines.size(); ++i) {
+        const engine::TextLine& line = reading.lineDetails[i];
+        EXPECT_EQ(line.text, reading.lines[i]);
+        EXPECT_FALSE(line.words.empty());
+        EXPECT_GT(line.meanConfidence(), 50) << line.text;
+        headingSize = line.text == "Dentist Appointment Reminder" ? line.textSize : headingSize;
+        bodySize = line.text.starts_with("Tuesday") ? line.textSize : bodySize;
+    }
+    EXPECT_GT(headingSize, 2 * bodySize);
+    EXPECT_GT(bodySize, 0);
 }
 
 TEST_F(TextReaderFiles, linesFollowReadingOrderAcrossColumnsAndCapKeepsTheFirst) {

@@ -67,7 +67,7 @@ std::optional<Namer::Result> nameReading(const ModelClient& client,
     if (stop.stop_requested()) {
         return std::nullopt; // an abandoned model answer must not turn into a heuristic name
     }
-    if (auto name = Namer::heuristicName(reading.lines)) {
+    if (auto name = Namer::heuristicNameFor(reading)) {
         return Namer::Result{*name, Namer::Source::heuristic};
     }
     return std::nullopt;

@@ -77,6 +77,15 @@ public:
     static std::string sanitizeForFileName(std::string_view text);
     static std::optional<std::string> clean(std::string_view answer);
     static std::optional<std::string> heuristicName(const std::vector<std::string>& lines);
+    // As above, ranking by what the recogniser saw: headings in larger type, a window's title
+    // and a dialog's question first; chrome (menu bars, toolbars, tabs, addresses, status bars,
+    // button rows), weakly read lines and lines not made of words are not names. `details`
+    // belong to `lines` one by one; `aspect` is the image's width over its height. Without
+    // details, or when all lines have one size and one confidence, the result is the above.
+    static std::optional<std::string> heuristicName(const std::vector<std::string>& lines,
+                                                    const std::vector<TextLine>& details,
+                                                    double aspect);
+    static std::optional<std::string> heuristicNameFor(const TextReader::Reading& reading);
 
 private:
     ModelClient client() const;

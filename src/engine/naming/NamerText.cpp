@@ -1,5 +1,6 @@
 // The pure text steps of Namer: instructions, context, cleaning and the heuristic.
 
+#include "naming/LineRanking.h"
 #include "naming/Namer.h"
 #include "unicode/IcuRegex.h"
 #include "unicode/Unicode.h"
@@ -272,6 +273,85 @@ std::optional<std::string> Namer::heuristicName(const std::vector<std::string>& 
         return std::nullopt;
     }
     return clean(firstWords(best->first, heuristicWordLimit));
+}
+
+namespace {
+
+// Nothing to rank by: one size and one confidence for every line.
+bool uniform(const std::vector<TextLine>& details) {
+    return std::all_of(details.begin(), details.end(), [&](const TextLine& line) {
+        return line.textSize == details.front().textSize &&
+               line.meanConfidence() == details.front().meanConfidence();
+    });
+}
+
+int rank(LineRanking::Role role) {
+    switch (role) {
+    case LineRanking::Role::heading:
+        return 4;
+    case LineRanking::Role::title:
+        return 3;
+    case LineRanking::Role::caption:
+        return 2;
+    case LineRanking::Role::body:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+std::optional<std::string> Namer::heuristicName(const std::vector<std::string>& lines,
+                                                const std::vector<TextLine>& details,
+                                                double aspect) {
+    const std::size_t count = std::min(lines.size(), heuristicLineLimit);
+    if (details.size() < count || count == 0 || aspect <= 0 ||
+        uniform(std::vector<TextLine>(details.begin(),
+                                      details.begin() + static_cast<std::ptrdiff_t>(count)))) {
+        return heuristicName(lines);
+    }
+    const std::vector<TextLine> shown(details.begin(),
+                                      details.begin() + static_cast<std::ptrdiff_t>(count));
+    const double body = LineRanking::bodySize(shown);
+    struct Pick {
+        std::string candidate;
+        int rank = 0;
+        double score = 0;
+    };
+    std::optional<Pick> best;
+    for (std::size_t i = 0; i < count; ++i) {
+        auto scored = scoreLine(lines[i]);
+        if (!scored) {
+            continue;
+        }
+        const LineRanking::Role role =
+            LineRanking::roleOf(lines[i], shown[i], body, aspect, i == 0);
+        if (role == LineRanking::Role::chrome || role == LineRanking::Role::unread) {
+            continue;
+        }
+        Pick pick{std::move(scored->first), rank(role), static_cast<double>(scored->second)};
+        if (role == LineRanking::Role::heading) {
+            const double ratio = shown[i].textSize / body;
+            pick.score *= ratio * ratio; // the larger heading of two
+        }
+        // Strictly better: on equal ranks and scores the earlier line stays.
+        if (!best || pick.rank > best->rank ||
+            (pick.rank == best->rank && pick.score > best->score)) {
+            best = std::move(pick);
+        }
+    }
+    if (!best) {
+        return std::nullopt;
+    }
+    return clean(firstWords(best->candidate, heuristicWordLimit));
+}
+
+std::optional<std::string> Namer::heuristicNameFor(const TextReader::Reading& reading) {
+    const double aspect = reading.image && reading.image->height > 0
+                              ? static_cast<double>(reading.image->width) / reading.image->height
+                              : 0;
+    return heuristicName(reading.lines, reading.lineDetails, aspect);
 }
 
 } // namespace engine

@@ -1,7 +1,5 @@
 #include "reading/ParallelLineReader.h"
 
-#include "reading/TextReader.h"
-
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -23,7 +21,7 @@ struct Job {
     std::condition_variable changed;
     std::size_t next = 0;
     bool stop = false;
-    std::vector<std::optional<std::optional<std::string>>> results;
+    std::vector<std::optional<std::optional<TextLine>>> results;
     bool helperStarted = false;
     bool helperDone = false;
     bool abandoned = false;
@@ -41,7 +39,7 @@ struct Job {
         return true;
     }
 
-    void put(std::size_t position, std::optional<std::string> line) {
+    void put(std::size_t position, std::optional<TextLine> line) {
         std::lock_guard lock(mutex);
         results[position] = std::move(line);
         if (!maxLines) {
@@ -60,7 +58,7 @@ struct Job {
     void work() {
         std::size_t position = 0;
         while (take(position)) {
-            put(position, TextReader::trimmedLine(page.recognizeLine(order[position])));
+            put(position, page.recognizeLine(order[position]));
         }
     }
 };
@@ -138,9 +136,9 @@ bool helperPays(const std::vector<std::size_t>& order) {
 
 } // namespace
 
-std::vector<std::string> ParallelLineReader::read(const TesseractRecognizer& page,
-                                                  const std::vector<std::size_t>& order,
-                                                  std::optional<std::size_t> maxLines) {
+std::vector<TextLine> ParallelLineReader::read(const TesseractRecognizer& page,
+                                               const std::vector<std::size_t>& order,
+                                               std::optional<std::size_t> maxLines) {
     auto job = std::make_shared<Job>(page, order, maxLines);
     if (helperPays(order)) {
         Helper::shared().offer(job);
@@ -155,13 +153,13 @@ std::vector<std::string> ParallelLineReader::read(const TesseractRecognizer& pag
             job->changed.wait(lock, [&] { return job->helperDone; });
         }
     }
-    std::vector<std::string> lines;
-    for (const auto& result : job->results) {
+    std::vector<TextLine> lines;
+    for (auto& result : job->results) {
         if (maxLines && lines.size() >= *maxLines) {
             break;
         }
         if (result && *result) {
-            lines.push_back(**result);
+            lines.push_back(std::move(**result));
         }
     }
     return lines;

@@ -14,9 +14,9 @@ namespace engine {
 // are known. The result is what one thread reading line after line would give.
 class ParallelLineReader {
 public:
-    static std::vector<std::string> read(const TesseractRecognizer& page,
-                                         const std::vector<std::size_t>& order,
-                                         std::optional<std::size_t> maxLines);
+    static std::vector<TextLine> read(const TesseractRecognizer& page,
+                                      const std::vector<std::size_t>& order,
+                                      std::optional<std::size_t> maxLines);
 };
 
 } // namespace engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reading/RgbImage.h"
+#include "reading/TextLine.h"
 #include "reading/TextObservation.h"
 
 #include <cstddef>
@@ -8,6 +9,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace tesseract {
+class TessBaseAPI;
+}
 
 namespace engine {
 
@@ -24,11 +29,11 @@ public:
     // engine is unavailable or the image holds no text.
     const std::vector<TextObservation>& lines() const { return lines_; }
 
-    // The text of lines()[index], untrimmed; nothing when the engine found none.
-    std::optional<std::string> recognizeLine(std::size_t index) const;
+    // lines()[index] read, its text trimmed, with its words; nothing when no text was found.
+    std::optional<TextLine> recognizeLine(std::size_t index) const;
 
-    // The grey image given to the engine: light text on dark areas is inverted so that all
-    // text is dark on light, which spares the engine its slow second look at every line.
+    // The grey image given to layout analysis: light text on dark areas is inverted so that
+    // all text is dark on light, which spares the engine its slow second look at every line.
     static std::vector<std::uint8_t> darkTextOnLight(const RgbImage& image);
 
 private:
@@ -39,9 +44,18 @@ private:
         int bottom = 0;
     };
 
+    // Whether the text in the box is lighter than the ring of pixels around it, and the
+    // ring's median grey: the line's background.
+    struct Polarity {
+        bool invert = false;
+        std::uint8_t background = 255;
+    };
+    Polarity polarityOf(int left, int top, int right, int bottom) const;
+    void addWords(tesseract::TessBaseAPI& api, int canvasLeft, TextLine& line) const;
+
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::uint8_t> grey_;
+    std::vector<std::uint8_t> original_; // luma of the page as given
     std::vector<PixelBox> boxes_;
     std::vector<TextObservation> lines_;
 };

@@ -205,8 +205,8 @@ template <typename T, typename BoxOf> void sortInReadingOrder(std::vector<T>& it
 
 // Lines are recognised in reading order, so the first lines of a capped reading are those of
 // the whole reading and stopping early only leaves the rest unread.
-std::vector<std::string> recognizeInReadingOrder(const TesseractRecognizer& page,
-                                                 std::optional<std::size_t> maxLines) {
+std::vector<TextLine> recognizeInReadingOrder(const TesseractRecognizer& page,
+                                              std::optional<std::size_t> maxLines) {
     std::vector<std::size_t> order(page.lines().size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     sortInReadingOrder(order,
@@ -225,7 +225,11 @@ TextReader::Reading readFile(const std::filesystem::path& file, int maxPixelSize
     const TesseractRecognizer page(*reading.image);
     // The classifier sees every line box, read or not, so hints do not depend on the cap.
     reading.hints = TextReader::hintsFrom(classifier.classify(*reading.image, page.lines()));
-    reading.lines = recognizeInReadingOrder(page, maxLines);
+    reading.lineDetails = recognizeInReadingOrder(page, maxLines);
+    reading.lines.reserve(reading.lineDetails.size());
+    for (const TextLine& line : reading.lineDetails) {
+        reading.lines.push_back(line.text);
+    }
     return reading;
 }
 

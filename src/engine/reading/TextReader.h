@@ -2,6 +2,7 @@
 
 #include "reading/RgbImage.h"
 #include "reading/SceneClassifier.h"
+#include "reading/TextLine.h"
 #include "reading/TextObservation.h"
 
 #include <cstddef>
@@ -19,8 +20,11 @@ class TextReader {
 public:
     struct Reading {
         std::optional<RgbImage> image;
-        std::vector<std::string> lines;
+        std::vector<std::string> lines; // every line read, in reading order
         std::vector<std::string> hints;
+        // Where each of `lines` stands and how it was read, in the same order; empty when the
+        // lines did not come from the recogniser.
+        std::vector<TextLine> lineDetails;
 
         bool isEmpty() const { return !image && lines.empty() && hints.empty(); }
     };

@@ -2,6 +2,7 @@
 
 #include "rules/PatternSet.h"
 #include "rules/ScreenshotLocation.h"
+#include "rules/VagueNameFamilies.h"
 #include "unicode/Unicode.h"
 
 #include <algorithm>
@@ -21,6 +22,7 @@ struct CompiledRules {
     PatternSet vague;
     PatternSet shortCode;
     PatternSet newScreenshot;
+    PatternSet families;
 };
 
 const CompiledRules& compiledRules() {
@@ -31,9 +33,11 @@ const CompiledRules& compiledRules() {
         vague.insert(vague.end(), linuxForms.begin(), linuxForms.end());
         std::vector<std::string> screenshot{FileRules::vaguePatterns().front()};
         screenshot.insert(screenshot.end(), linuxForms.begin(), linuxForms.end());
-        return CompiledRules{PatternSet(vague, IcuRegex::Case::insensitive),
-                             PatternSet({shortCode}, IcuRegex::Case::sensitive),
-                             PatternSet(screenshot, IcuRegex::Case::sensitive)};
+        return CompiledRules{
+            PatternSet(vague, IcuRegex::Case::insensitive),
+            PatternSet({shortCode}, IcuRegex::Case::sensitive),
+            PatternSet(screenshot, IcuRegex::Case::sensitive),
+            PatternSet(VagueNameFamilies::patterns(), IcuRegex::Case::insensitive)};
     }();
     return rules;
 }
@@ -282,14 +286,29 @@ bool FileRules::isCandidate(const std::filesystem::path& file) {
     return isShowableImageName(name) && isVagueName(stemOf(name));
 }
 
+namespace {
+
+bool isUndecoratedVagueName(std::string_view stem) {
+    const auto text = icu::UnicodeString::fromUTF8(icu::StringPiece(stem.data(), stem.size()));
+    const CompiledRules& rules = compiledRules();
+    return rules.vague.searchAny(text) || rules.shortCode.searchAny(text) ||
+           FileRules::looksLikeRandomID(stem) || rules.families.searchAny(text) ||
+           VagueNameFamilies::looksLikeShortRandomID(stem);
+}
+
+} // namespace
+
 bool FileRules::isVagueName(std::string_view stem) {
     if (!Unicode::isValidUtf8(stem)) {
         return false;
     }
-    const auto text = icu::UnicodeString::fromUTF8(icu::StringPiece(stem.data(), stem.size()));
-    const CompiledRules& rules = compiledRules();
-    return rules.vague.searchAny(text) || rules.shortCode.searchAny(text) ||
-           looksLikeRandomID(stem);
+    if (isUndecoratedVagueName(stem)) {
+        return true;
+    }
+    // A copy or an edit of a vague name is as vague as the name itself.
+    const std::vector<std::string> bases = VagueNameFamilies::undecorated(stem);
+    return std::any_of(bases.begin(), bases.end(),
+                       [](const std::string& base) { return isUndecoratedVagueName(base); });
 }
 
 bool FileRules::looksLikeRandomID(std::string_view stem) {
