@@ -397,9 +397,8 @@ void CardGrid::startRenaming(int index) {
     popover_ = new RenamePopover(record.id, ShotCard::shownStem(record), this);
     connect(popover_, &RenamePopover::saved, this,
             [this, record](const QString& draft) { model_.correct(record, draft); });
-    const QRectF cell = ShotCard::boxRect(viewRect(index));
-    popover_->showBelow(viewport()->mapToGlobal(
-        QPoint(static_cast<int>(cell.center().x()), static_cast<int>(cell.bottom()))));
+    const QRect cell = ShotCard::boxRect(viewRect(index)).toAlignedRect();
+    popover_->showNear(QRect(viewport()->mapToGlobal(cell.topLeft()), cell.size()));
 }
 
 void CardGrid::showContextMenu(int index, const QPoint& globalPos) {

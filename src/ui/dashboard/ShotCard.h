@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+class QLocale;
 class QPainter;
 
 namespace ui {
@@ -31,6 +32,8 @@ public:
     static QString shownStem(const engine::RenameRecord& record);
     static QString secondLine(const engine::RenameRecord& record);
     static QString dateText(const engine::RenameRecord& record);
+    // Day and abbreviated month in the locale's order, then hours and minutes.
+    static QString dateFormat(const QLocale& locale);
     static std::vector<Button> hoverButtons(const engine::RenameRecord& record);
 
     // Height of a card of any width (the box, without the shadow room below it).
