@@ -15,7 +15,7 @@ namespace {
 class RadioLikeAccessible : public QAccessibleWidget {
 public:
     explicit RadioLikeAccessible(QWidget* widget)
-        : QAccessibleWidget(widget, QAccessible::RadioButton, pressAction()) {}
+        : QAccessibleWidget(widget, QAccessible::RadioButton) {}
 
     QString text(QAccessible::Text t) const override {
         const QString own = QAccessibleWidget::text(t);
@@ -32,6 +32,8 @@ public:
         return state;
     }
 
+    QStringList actionNames() const override { return {pressAction()}; }
+
     void doAction(const QString& name) override {
         if (name == pressAction()) {
             button()->click();
@@ -45,8 +47,7 @@ private:
 // An on/off switch: a check box to screen readers, with its state.
 class SwitchAccessible : public QAccessibleWidget {
 public:
-    explicit SwitchAccessible(QWidget* widget)
-        : QAccessibleWidget(widget, QAccessible::CheckBox, toggleAction()) {}
+    explicit SwitchAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::CheckBox) {}
 
     QString text(QAccessible::Text t) const override {
         const QString own = QAccessibleWidget::text(t);

@@ -70,13 +70,13 @@ void StatsRow::paintStat(QPainter& painter, const QRectF& box,
 
 QFont StatsRow::fittingLabelFont(const QString& label, qreal width) {
     // Narrow windows shrink the label a little before any of it is cut.
-    for (qreal size = 11.5; size > 9.5; size -= 0.5) {
+    for (qreal size = 11.5; size > 9; size -= 0.5) {
         const QFont font = labelFont(size);
         if (QFontMetricsF(font).horizontalAdvance(label) <= width) {
             return font;
         }
     }
-    return labelFont(9.5);
+    return labelFont(9);
 }
 
 void StatsRow::paintEvent(QPaintEvent*) {

@@ -36,6 +36,9 @@ qreal spring(qreal progress) {
 
 CrayonToggle::CrayonToggle(const QString& text, QWidget* parent)
     : QAbstractButton(parent), knobAnimation_(new QVariantAnimation(this)) {
+    // Before anything that may make Qt describe the button for screen readers.
+    setProperty("accessibleKind", QStringLiteral("switch"));
+    Accessibility::install();
     setText(text);
     setCheckable(true);
     setFocusPolicy(Qt::TabFocus);
@@ -49,8 +52,6 @@ CrayonToggle::CrayonToggle(const QString& text, QWidget* parent)
     });
     connect(this, &QAbstractButton::toggled, this, &CrayonToggle::animateKnob);
     FocusRing::attach(this);
-    setProperty("accessibleKind", QStringLiteral("switch"));
-    Accessibility::install();
 }
 
 void CrayonToggle::setLabelWidget(QWidget* label) {

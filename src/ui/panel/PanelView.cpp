@@ -96,6 +96,8 @@ void PanelView::makeSettings() {
     settingsScroll_->setFrameShape(QFrame::NoFrame);
     settingsScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     settingsScroll_->setWidgetResizable(true);
+    // Tab goes into the settings; the view follows focus by itself.
+    settingsScroll_->setFocusPolicy(Qt::NoFocus);
     settingsScroll_->setAutoFillBackground(false);
     settingsScroll_->viewport()->setAutoFillBackground(false);
     SlimScrollBar::apply(settingsScroll_);

@@ -23,10 +23,11 @@ constexpr qreal padY = 5;
 } // namespace
 
 StyleOption::StyleOption(const QString& text, QWidget* parent) : QAbstractButton(parent) {
-    setText(text);
-    setAccessibleName(text);
+    // Before anything that may make Qt describe the button for screen readers.
     setProperty("accessibleKind", QStringLiteral("radio"));
     Accessibility::install();
+    setText(text);
+    setAccessibleName(text);
     setFocusPolicy(Qt::TabFocus);
     setToolTip(text);
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
