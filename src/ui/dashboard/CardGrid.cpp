@@ -46,9 +46,10 @@ CardGrid::CardGrid(app::AppModel& model, QWidget* parent)
     verticalScrollBar()->setSingleStep(24);
     // A click focuses the grid without the mark; the keyboard then moves among the cards.
     setFocusPolicy(Qt::StrongFocus);
+    // Installed before the name is set: naming makes Qt describe the widget at once.
+    Accessibility::install();
     setAccessibleName(QStringLiteral("Screenshots"));
     FocusRing::attach(this);
-    Accessibility::install();
     menuRunner_ = [](QMenu& menu, const QPoint& globalPos) { menu.exec(globalPos); };
     connect(&ThumbnailCache::shared(), &ThumbnailCache::loaded, this, &CardGrid::thumbnailArrived);
     connect(&ThumbnailCache::shared(), &ThumbnailCache::failed, this,

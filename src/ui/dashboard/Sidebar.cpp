@@ -75,9 +75,10 @@ Sidebar::Sidebar(app::AppModel& model, QWidget* parent)
     setMouseTracking(true);
     // Entries take focus from the keyboard; a click chooses without moving focus here.
     setFocusPolicy(Qt::TabFocus);
+    // Installed before the name is set: naming makes Qt describe the widget at once.
+    Accessibility::install();
     setAccessibleName(QStringLiteral("Library"));
     FocusRing::attach(this);
-    Accessibility::install();
     settings_->hide();
     connect(tidy_, &QAbstractButton::clicked, this, [this]() { model_.chooseFolderToTidy(); });
     connect(settings_, &QAbstractButton::clicked, this, &Sidebar::settingsRequested);

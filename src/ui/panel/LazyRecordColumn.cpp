@@ -24,8 +24,9 @@ QString keyOf(const engine::RenameRecord& record) {
 LazyRecordColumn::LazyRecordColumn(app::AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
     setAttribute(Qt::WA_NoSystemBackground);
-    setAccessibleName(QStringLiteral("Recently named"));
+    // Installed before the name is set: naming makes Qt describe the widget at once.
     Accessibility::install();
+    setAccessibleName(QStringLiteral("Recently named"));
 }
 
 QString LazyRecordColumn::accessibleItemName(int index) const {

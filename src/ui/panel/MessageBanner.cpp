@@ -51,6 +51,7 @@ MessageBanner::MessageBanner(app::AppModel& model, QWidget* parent)
     info->unsetCursor();
     info->setAttribute(Qt::WA_TransparentForMouseEvents);
     info->setFocusPolicy(Qt::NoFocus);
+    info->setAccessibleName(QStringLiteral("Information"));
     row->addWidget(info, 0, Qt::AlignTop);
 
     auto* column = new QVBoxLayout;
