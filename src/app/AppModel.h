@@ -63,6 +63,8 @@ public:
     // itself left out.
     std::vector<Path> watchedExtraFolders() const;
     std::vector<engine::RenameRecord> activeRecords() const;
+    // The record with `id` as it stands now, if the history still holds it.
+    std::optional<engine::RenameRecord> record(const std::string& id) const;
 
     void setAutoName(bool value);
     void setStyle(engine::NamingStyle value);

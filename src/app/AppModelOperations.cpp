@@ -235,11 +235,10 @@ void AppModel::nameAgain(const engine::RenameRecord& wanted) {
 
 void AppModel::correct(const engine::RenameRecord& wanted, const QString& typed) {
     const std::string clean = trimBlanks(engine::Namer::sanitizeForFileName(typed.toStdString()));
-    if (clean.empty() || clean == engine::FileRules::stem(Path(wanted.currentName))) {
-        return;
-    }
     const auto index = indexOf(wanted.id);
-    if (!index) {
+    // Compared with the name the file has now: the caller's copy may be older.
+    if (!index || clean.empty() ||
+        clean == engine::FileRules::stem(Path(history_[*index].currentName))) {
         return;
     }
     if (clean.front() == '.') {
@@ -255,15 +254,25 @@ void AppModel::correct(const engine::RenameRecord& wanted, const QString& typed)
         return;
     }
     history_[*index].currentName = renamed.path().filename().string();
+    // Learned before the views hear of the change, so they count this fix too.
+    rememberCorrection(record.suggestedName, clean);
     emit historyChanged();
     saveHistory();
-    rememberCorrection(record.suggestedName, clean);
 }
 
-void AppModel::reveal(const engine::RenameRecord& record) {
-    if (services_.reveal) {
-        services_.reveal(record.presentPath());
+void AppModel::reveal(const engine::RenameRecord& wanted) {
+    // The file as it is named now, which a renaming since the view's copy may have changed.
+    const auto index = indexOf(wanted.id);
+    if (index && services_.reveal) {
+        services_.reveal(history_[*index].presentPath());
     }
+}
+
+std::optional<engine::RenameRecord> AppModel::record(const std::string& id) const {
+    if (const auto index = indexOf(id)) {
+        return history_[*index];
+    }
+    return std::nullopt;
 }
 
 } // namespace app

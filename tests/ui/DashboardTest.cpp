@@ -7,23 +7,32 @@
 #include "dashboard/SearchBox.h"
 #include "dashboard/ShotCard.h"
 #include "dashboard/Sidebar.h"
+#include "dashboard/StatsRow.h"
 #include "dashboard/TopBar.h"
 #include "files/HistoryStore.h"
 #include "look/CrayonButton.h"
+#include "panel/RecordPresentation.h"
+#include "support/FakeNamer.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 namespace fs = std::filesystem;
 using engine::RenameRecord;
 using ui::DashboardView;
+using ui::RecordPresentation;
 
 namespace {
 
@@ -70,6 +79,8 @@ protected:
             s.autostartFolder = root_ / "autostart";
             s.executablePath = QString::fromStdString((root_ / "build" / "quillmark").string());
             s.reveal = [this](const fs::path& file) { revealed_.push_back(file); };
+            // No model server is asked: the dashboard only shows what the namer reports.
+            s.namer = std::make_shared<test_support::FakeNamer>();
             model_ = std::make_unique<app::AppModel>(s);
         }
         return *model_;
@@ -185,17 +196,17 @@ TEST_F(DashboardTest, cardsOfferTheActionsOfTheirState) {
     const RenameRecord undone = add("Screenshots", "IMG_2.png", "Chart.png", true);
     auto labels = [](const RenameRecord& r) {
         std::vector<QString> result;
-        for (const auto& b : ui::ShotCard::hoverButtons(r)) {
+        for (const auto& b : RecordPresentation::hoverActions(r)) {
             result.push_back(b.label);
         }
         return result;
     };
     EXPECT_EQ(labels(active), (std::vector<QString>{"Rename", "Show in Folder", "Undo"}));
     EXPECT_EQ(labels(undone), (std::vector<QString>{"Show in Folder", "Name Again"}));
-    EXPECT_EQ(ui::ShotCard::shownStem(undone), "IMG_2");
-    EXPECT_EQ(ui::ShotCard::secondLine(undone),
+    EXPECT_EQ(RecordPresentation::shownStem(undone), "IMG_2");
+    EXPECT_EQ(RecordPresentation::secondLine(undone),
               "Was \u201CChart\u201D \u00B7 hover to name it again");
-    EXPECT_TRUE(ui::ShotCard::presentPath(undone).endsWith("/IMG_2.png"));
+    EXPECT_TRUE(RecordPresentation::presentPath(undone).endsWith("/IMG_2.png"));
     EXPECT_EQ(ui::ShotCard::seed(active.id), ui::ShotCard::seed(active.id));
     EXPECT_GE(ui::ShotCard::seed(active.id), 0.0);
     EXPECT_LT(ui::ShotCard::seed(active.id), 89.0);
@@ -207,7 +218,7 @@ TEST_F(DashboardTest, cardsOfferTheActionsOfTheirState) {
     view->grid()->setOpener([&](const QString& path) { opened = path; });
     const QPoint centre = view->grid()->cellRect(0).center().toPoint();
     QTest::mouseDClick(view->grid()->viewport(), Qt::LeftButton, {}, centre);
-    EXPECT_EQ(opened, ui::ShotCard::presentPath(undone));
+    EXPECT_EQ(opened, RecordPresentation::presentPath(undone));
 }
 
 TEST_F(DashboardTest, hoverButtonsAndThePopoverReachTheModel) {
@@ -229,12 +240,58 @@ TEST_F(DashboardTest, hoverButtonsAndThePopoverReachTheModel) {
     popover->cancelButton()->click();
     EXPECT_EQ(model().history().front().currentName, "Receipt.png");
 
-    grid->startRenaming(0);
+    grid->startRenaming(model().history().front().id);
     popover = grid->popover();
     popover->field()->setText("Dentist bill");
+    QSignalSpy saved(popover, &ui::RenamePopover::saved);
     QTest::keyClick(popover->field(), Qt::Key_Return);
+    EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(model().history().front().currentName, "Dentist bill.png");
     EXPECT_TRUE(fs::exists(root_ / "Screenshots" / "Dentist bill.png"));
+    // One Return, one fix learned, and the statistics count it at once.
+    EXPECT_EQ(model().corrections().size(), 1U);
+    const auto& fixes = view->statsRow()->statistics().at(2);
+    EXPECT_EQ(fixes.value + " " + fixes.label, "1 fix learned");
+}
+
+// The list may change under an open menu: a new screenshot named, or the card gone.
+TEST_F(DashboardTest, cardMenuActsOnItsOwnRecordWhenTheListChanges) {
+    add("Screenshots", "IMG_1.png", "Receipt.png");
+    auto view = open();
+    ui::CardGrid* grid = view->grid();
+    QString opened;
+    grid->setOpener([&](const QString& path) { opened = path; });
+    const RenameRecord receipt = model().history().front();
+    const RenameRecord other = add("Screenshots", "IMG_2.png", "Flight.png");
+
+    // Runs `entry` of the receipt's card menu after `change` happened meanwhile.
+    auto choose = [&](const QString& entry, const std::function<void()>& change) {
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            change();
+            for (QAction* action : menu->actions()) {
+                if (action->text() == entry) {
+                    action->trigger();
+                }
+            }
+            menu->close();
+        });
+        grid->showContextMenu(grid->indexOf(receipt.id),
+                              grid->viewport()->mapToGlobal(QPoint(10, 10)));
+        QCoreApplication::processEvents();
+    };
+    ASSERT_EQ(grid->records().front().id, receipt.id);
+    choose("Open", [&] { grid->setRecords({other, receipt}, {}); });
+    EXPECT_EQ(opened, RecordPresentation::presentPath(receipt));
+
+    // Renamed while the menu was open: the folder shows the file under its new name.
+    choose("Show in Folder", [&] { model().correct(receipt, QStringLiteral("Dentist bill")); });
+    ASSERT_EQ(revealed_.size(), 1U);
+    EXPECT_EQ(revealed_.back(), root_ / "Screenshots" / "Dentist bill.png");
+
+    choose(QStringLiteral("Rename\u2026"), [&] { grid->setRecords({}, {}); });
+    EXPECT_EQ(grid->popover(), nullptr);
 }
 
 TEST_F(DashboardTest, gridColumnsStayBetweenTheirBoundsAndCentre) {
@@ -254,19 +311,27 @@ TEST_F(DashboardTest, gridColumnsStayBetweenTheirBoundsAndCentre) {
 
 TEST_F(DashboardTest, toastLeavesAfterItsTimeUnlessAnUndoWaits) {
     add("Screenshots", "IMG_1.png", "Receipt.png");
-    ui::DashboardToast toast(model(), nullptr, std::chrono::milliseconds(60));
+    {
+        // A new report gets a full wait of its own.
+        ui::DashboardToast toast(model(), nullptr, std::chrono::minutes(1));
+        model().setMessage(QStringLiteral("First"));
+        ASSERT_TRUE(toast.timerRunning());
+        const int full = toast.remainingTime();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return toast.remainingTime() < full; }, 5000));
+        const int waited = toast.remainingTime();
+        model().setMessage(QStringLiteral("Second"));
+        EXPECT_GT(toast.remainingTime(), waited);
+        model().setMessage(std::nullopt);
+    }
+
+    ui::DashboardToast toast(model(), nullptr, std::chrono::milliseconds(1));
     model().setMessage(QStringLiteral("First"));
-    EXPECT_TRUE(toast.timerRunning());
-    QTest::qWait(30);
-    model().setMessage(QStringLiteral("Second")); // gets a full wait of its own
-    QTest::qWait(40);
-    EXPECT_EQ(model().message(), QStringLiteral("Second"));
-    QTRY_VERIFY_WITH_TIMEOUT(!model().message().has_value(), 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(!model().message().has_value(), 5000);
 
     model().undo(model().history().front());
     ASSERT_TRUE(model().lastUndoneID().has_value());
     EXPECT_FALSE(toast.nameAgainButton()->isHidden());
-    QTest::qWait(120);
+    QTRY_VERIFY_WITH_TIMEOUT(!toast.timerRunning(), 5000);
     EXPECT_TRUE(model().message().has_value()); // stays while "Name Again" is offered
 
     toast.closeButton()->click();

@@ -17,6 +17,7 @@
 #include "panel/PanelFooter.h"
 #include "panel/PanelView.h"
 #include "panel/RecentList.h"
+#include "panel/RecordPresentation.h"
 #include "panel/TextButton.h"
 #include "settings/SettingsView.h"
 #include "settings/StyleOption.h"
@@ -219,7 +220,7 @@ TEST_F(KeyboardAccessTest, cardsMoveOpenRenameUndoAndShowTheirOwnMenuByKeyboard)
     QTest::keyClick(grid, Qt::Key_Right);
     QTest::keyClick(grid, Qt::Key_Return);
     ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened.back(), ui::ShotCard::presentPath(grid->records()[1]));
+    EXPECT_EQ(opened.back(), ui::RecordPresentation::presentPath(grid->records()[1]));
 
     // The menu key opens the menu of the card the keyboard is on, wherever the middle is.
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, grid->rect().center(),

@@ -184,6 +184,15 @@ TEST_F(RecordRowTest, contextMenuEntriesReachTheModel) {
     EXPECT_FALSE(fs::exists(pictures / "Budget Summary.png"));
 }
 
+// The click is queued; by the time it runs the file may have another name.
+TEST_F(RecordRowTest, actionsFindTheirRecordWhenTheyRun) {
+    hover(true);
+    QTest::mouseClick(button("Show in Folder"), Qt::LeftButton);
+    model->correct(model->activeRecords().front(), QStringLiteral("Renamed Meanwhile"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return revealed.size() == 1; }, 2000));
+    EXPECT_EQ(revealed.front(), pictures / "Renamed Meanwhile.png");
+}
+
 TEST_F(RecordRowTest, hoverButtonsAppearOnlyWhileHoveringAndNotEditing) {
     EXPECT_EQ(button("Rename"), nullptr); // none made before the first hover
     hover(true);
@@ -263,10 +272,12 @@ TEST_F(RecordRowTest, hoverTintsTheBox) {
 }
 
 TEST(RecordRowText, namesLoseOnlyTheirLastExtension) {
-    EXPECT_EQ(RecordRow::stemOf("Q3 report v2.final.png"), "Q3 report v2.final");
-    EXPECT_EQ(RecordRow::stemOf("README"), "README");
-    EXPECT_EQ(RecordRow::stemOf(".hidden"), ".hidden");
-    EXPECT_EQ(RecordRow::stemOf("Caf\u00e9 m\u00e9nu.jpeg").toStdString(), "Caf\u00e9 m\u00e9nu");
+    using ui::RecordPresentation;
+    EXPECT_EQ(RecordPresentation::stemOf("Q3 report v2.final.png"), "Q3 report v2.final");
+    EXPECT_EQ(RecordPresentation::stemOf("README"), "README");
+    EXPECT_EQ(RecordPresentation::stemOf(".hidden"), ".hidden");
+    EXPECT_EQ(RecordPresentation::stemOf("Caf\u00e9 m\u00e9nu.jpeg").toStdString(),
+              "Caf\u00e9 m\u00e9nu");
 }
 
 TEST(RecordRowText, outlineSeedsStayWithinZeroToNinetySix) {

@@ -2,6 +2,7 @@
 
 #include "dashboard/DashboardText.h"
 #include "dashboard/ShotCard.h"
+#include "panel/RecordPresentation.h"
 
 namespace ui {
 
@@ -15,7 +16,7 @@ QString quoted(const std::string& fileName) {
 } // namespace
 
 QString RecordDescription::name(const engine::RenameRecord& record) {
-    return ShotCard::shownStem(record);
+    return RecordPresentation::shownStem(record);
 }
 
 QString RecordDescription::details(const engine::RenameRecord& record) {

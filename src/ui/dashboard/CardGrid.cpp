@@ -66,7 +66,7 @@ void CardGrid::setRecords(std::vector<engine::RenameRecord> records, const QStri
     // A card that leaves the list takes its failed thumbnail with it: a new card tries again.
     QSet<QString> kept;
     for (const auto& record : records) {
-        const QString path = ShotCard::presentPath(record);
+        const QString path = RecordPresentation::presentPath(record);
         if (failed_.contains(path)) {
             kept.insert(path);
         }
@@ -146,7 +146,7 @@ int CardGrid::buttonAt(int index, const QPoint& point) const {
     if (index < 0 || records_[index].id != hoveredId_) {
         return -1;
     }
-    const auto count = ShotCard::hoverButtons(records_[index]).size();
+    const auto count = RecordPresentation::hoverActions(records_[index]).size();
     const auto rects = ShotCard::buttonRects(viewRect(index), count);
     for (std::size_t i = 0; i < rects.size(); ++i) {
         if (rects[i].adjusted(-1, -1, 1, 1).contains(point)) {
@@ -197,7 +197,7 @@ void CardGrid::setHovered(const std::string& id) {
 }
 
 QImage CardGrid::thumbnailFor(const engine::RenameRecord& record) {
-    const QString path = ShotCard::presentPath(record);
+    const QString path = RecordPresentation::presentPath(record);
     ThumbnailCache& cache = ThumbnailCache::shared();
     if (auto image = cache.cached(path, ShotCard::thumbnailPixels)) {
         return *image;
@@ -233,8 +233,8 @@ QString CardGrid::cardKey(int index, const QImage& image, qreal dpr) const {
                .arg(size.width())
                .arg(size.height())
                .arg(dpr) +
-           QLatin1Char('|') + marked(ShotCard::shownStem(record)) + QLatin1Char('|') +
-           marked(ShotCard::secondLine(record));
+           QLatin1Char('|') + marked(RecordPresentation::shownStem(record)) + QLatin1Char('|') +
+           marked(RecordPresentation::secondLine(record));
 }
 
 QPixmap* CardGrid::cardImage(int index, const QImage& image, qreal dpr) {
@@ -385,62 +385,68 @@ void CardGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const int index = cardAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && index >= 0 &&
         buttonAt(index, event->position().toPoint()) < 0) {
-        openCard(index);
+        openCard(records_[index].id);
     }
 }
 
-void CardGrid::openCard(int index) {
-    opener_(ShotCard::presentPath(records_.at(index)));
+int CardGrid::indexOf(const std::string& id) const {
+    const auto found = std::find_if(records_.begin(), records_.end(),
+                                    [&](const engine::RenameRecord& r) { return r.id == id; });
+    return found == records_.end() ? -1 : static_cast<int>(found - records_.begin());
+}
+
+void CardGrid::openCard(const std::string& id) {
+    if (const auto record = model_.record(id)) {
+        opener_(RecordPresentation::presentPath(*record));
+    }
+}
+
+void CardGrid::run(const std::string& id, RecordPresentation::Action action) {
+    switch (action) {
+    case RecordPresentation::Action::open:
+        openCard(id);
+        break;
+    case RecordPresentation::Action::rename:
+        startRenaming(id);
+        break;
+    default:
+        RecordPresentation::perform(model_, id, action);
+        break;
+    }
 }
 
 void CardGrid::trigger(int index, int button) {
-    const engine::RenameRecord record = records_.at(index);
-    switch (ShotCard::hoverButtons(record).at(button).action) {
-    case ShotCard::Action::rename:
-        startRenaming(index);
-        break;
-    case ShotCard::Action::reveal:
-        model_.reveal(record);
-        break;
-    case ShotCard::Action::undo:
-        model_.undo(record);
-        break;
-    case ShotCard::Action::nameAgain:
-        model_.nameAgain(record);
-        break;
-    }
+    const engine::RenameRecord& record = records_.at(index);
+    run(record.id, RecordPresentation::hoverActions(record).at(button).action);
 }
 
-void CardGrid::startRenaming(int index) {
-    const engine::RenameRecord record = records_.at(index);
+void CardGrid::startRenaming(const std::string& id) {
+    // The card may have moved or gone since the action was chosen.
+    const int index = indexOf(id);
+    if (index < 0) {
+        return;
+    }
+    const engine::RenameRecord& record = records_[index];
     if (popover_) {
         popover_->close();
     }
-    popover_ = new RenamePopover(record.id, ShotCard::shownStem(record), this);
-    connect(popover_, &RenamePopover::saved, this,
-            [this, record](const QString& draft) { model_.correct(record, draft); });
+    popover_ = new RenamePopover(record.id, RecordPresentation::stemOf(record.currentName), this);
+    connect(popover_, &RenamePopover::saved, this, [this, id](const QString& draft) {
+        if (const auto now = model_.record(id)) {
+            model_.correct(*now, draft);
+        }
+    });
     const QRect cell = ShotCard::boxRect(viewRect(index)).toAlignedRect();
     popover_->showNear(QRect(viewport()->mapToGlobal(cell.topLeft()), cell.size()));
 }
 
 void CardGrid::showContextMenu(int index, const QPoint& globalPos) {
-    const engine::RenameRecord record = records_.at(index);
+    const engine::RenameRecord& record = records_.at(index);
     currentId_ = record.id;
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Open"), this, [this, index]() { openCard(index); });
-    menu.addAction(QStringLiteral("Show in Folder"), this,
-                   [this, record]() { model_.reveal(record); });
-    if (record.undone) {
-        menu.addSeparator();
-        menu.addAction(QStringLiteral("Name Again"), this,
-                       [this, record]() { model_.nameAgain(record); });
-    } else {
-        menu.addAction(QStringLiteral("Rename\u2026"), this,
-                       [this, index]() { startRenaming(index); });
-        menu.addSeparator();
-        menu.addAction(QStringLiteral("Undo Rename"), this,
-                       [this, record]() { model_.undo(record); });
-    }
+    RecordPresentation::fillMenu(
+        menu, record, RecordPresentation::Place::card,
+        [this, id = record.id](RecordPresentation::Action action) { run(id, action); });
     menuRunner_(menu, globalPos);
 }
 
@@ -508,11 +514,12 @@ void CardGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const int columns = layoutFor(viewport()->width()).columns;
-    const engine::RenameRecord& record = records_[current];
+    // A copy: an action may replace the list before this returns.
+    const engine::RenameRecord record = records_[current];
     const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (event->matches(QKeySequence::Undo) || event->key() == Qt::Key_Delete) {
         if (!record.undone) {
-            model_.undo(record);
+            run(record.id, RecordPresentation::Action::undo);
         }
     } else if (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier) {
         showMenuAtCard(current);
@@ -547,11 +554,11 @@ void CardGrid::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            openCard(current);
+            openCard(record.id);
             break;
         case Qt::Key_F2:
             if (!record.undone) {
-                startRenaming(current);
+                startRenaming(record.id);
             }
             break;
         default:
@@ -596,7 +603,13 @@ bool CardGrid::viewportEvent(QEvent* event) {
         const int button = buttonAt(index, help->pos());
         if (button >= 0) {
             QToolTip::showText(help->globalPos(),
-                               ShotCard::hoverButtons(records_[index]).at(button).label,
+                               RecordPresentation::hoverActions(records_[index]).at(button).label,
+                               viewport());
+        } else if (index >= 0 && ShotCard::sourceMarkRect(viewRect(index))
+                                     .adjusted(-2, -2, 2, 2)
+                                     .contains(help->pos())) {
+            QToolTip::showText(help->globalPos(),
+                               RecordPresentation::sourceTooltip(records_[index].source),
                                viewport());
         } else {
             QToolTip::hideText();

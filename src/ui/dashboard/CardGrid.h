@@ -4,6 +4,7 @@
 
 #include "dashboard/RenamePopover.h"
 #include "files/RenameRecord.h"
+#include "panel/RecordPresentation.h"
 
 #include <QAbstractScrollArea>
 #include <QCache>
@@ -62,7 +63,7 @@ public:
     QRect accessibleItemRect(int index) const override;
     bool accessibleItemSelected(int index) const override { return index == currentIndex(); }
     int accessibleCurrentItem() const override { return currentIndex(); }
-    void activateAccessibleItem(int index) override { openCard(index); }
+    void activateAccessibleItem(int index) override { openCard(records_.at(index).id); }
     bool showAccessibleItemMenu(int index) override;
 
     static Layout layoutFor(qreal width);
@@ -76,10 +77,15 @@ public:
     const std::string& hoveredId() const { return hoveredId_; }
     qreal hoverProgress(const std::string& id) const;
     void setHovered(const std::string& id);
-    void startRenaming(int index);
+    // Actions name their card by record id and find it when they run: the list may have
+    // changed under an open menu or popover.
+    void startRenaming(const std::string& id);
     RenamePopover* popover() const { return popover_; }
-    void openCard(int index);
+    void openCard(const std::string& id);
+    void run(const std::string& id, RecordPresentation::Action action);
     void showContextMenu(int index, const QPoint& globalPos);
+    // The record's place in the list, or -1.
+    int indexOf(const std::string& id) const;
 
     static constexpr qreal spacing = 18;
     static constexpr qreal minColumn = 196;

@@ -68,6 +68,8 @@ DashboardToast::DashboardToast(app::AppModel& model, QWidget* parent,
     row->addWidget(close_, 0, Qt::AlignTop);
 
     timer_.setSingleShot(true);
+    // A coarse timer may keep its old deadline when a new report restarts it.
+    timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(timeout);
     connect(&timer_, &QTimer::timeout, this, &DashboardToast::expire);
     connect(nameAgain_, &QAbstractButton::clicked, this, [this]() {

@@ -34,6 +34,8 @@ public:
     CrayonButton* nameAgainButton() const { return nameAgain_; }
     QToolButton* closeButton() const { return close_; }
     bool timerRunning() const { return timer_.isActive(); }
+    // Milliseconds until the report goes by itself; -1 while nothing counts down.
+    int remainingTime() const { return timer_.remainingTime(); }
     // Cuts the wait short (the dashboard is closing): the report goes now unless an undo waits.
     void expireNow();
 

@@ -101,6 +101,11 @@ void RenamePopover::showAt(const QPoint& topLeft) {
 }
 
 void RenamePopover::save() {
+    // Return reaches both the field and the popover; one press is one correction.
+    if (done_) {
+        return;
+    }
+    done_ = true;
     const QString draft = field_->text();
     close();
     emit saved(draft);

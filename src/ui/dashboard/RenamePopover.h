@@ -46,6 +46,7 @@ private:
     QLineEdit* field_;
     CrayonButton* cancel_;
     CrayonButton* save_;
+    bool done_ = false;
 };
 
 } // namespace ui

@@ -12,8 +12,6 @@
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPainter>
-#include <QPainterPath>
-#include <QPixmapCache>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -52,53 +50,15 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// The image scaled to fill `size` (cut to fit), cached per file, size and pixel ratio.
-QPixmap filledThumbnail(const QImage& image, const QSizeF& size, qreal dpr, const QString& key) {
-    const QSize pixels = (size * dpr).toSize();
-    const QString cacheKey = QStringLiteral("card#%1#%2x%3#%4#%5")
-                                 .arg(key)
-                                 .arg(pixels.width())
-                                 .arg(pixels.height())
-                                 .arg(image.cacheKey())
-                                 .arg(dpr);
-    QPixmap pixmap;
-    if (QPixmapCache::find(cacheKey, &pixmap)) {
-        return pixmap;
-    }
-    const QImage scaled =
-        image.scaled(pixels, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    const QRect crop((scaled.width() - pixels.width()) / 2, (scaled.height() - pixels.height()) / 2,
-                     pixels.width(), pixels.height());
-    pixmap = QPixmap::fromImage(scaled.copy(crop));
-    pixmap.setDevicePixelRatio(dpr);
-    QPixmapCache::insert(cacheKey, pixmap);
-    return pixmap;
-}
-
-void paintThumbnail(QPainter& painter, const QRectF& rect, const QImage& image,
-                    const QString& key) {
-    QPainterPath shape;
-    shape.addRoundedRect(rect, 10, 10);
-    painter.save();
-    painter.setClipPath(shape);
-    painter.fillRect(rect, Ink::sky());
-    if (!image.isNull()) {
-        painter.drawPixmap(
-            rect.topLeft(),
-            filledThumbnail(image, rect.size(), painter.device()->devicePixelRatioF(), key));
-    } else {
-        QColor placeholder = Ink::ink();
-        placeholder.setAlphaF(0.35F);
-        const QRectF icon(rect.center() - QPointF(13, 11), QSizeF(26, 22));
-        Icons::paint(painter, icon, QStringLiteral("image"), placeholder);
-    }
-    painter.restore();
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Ink::ink(), 1.8));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(rect.adjusted(0.9, 0.9, -0.9, -0.9), 9.1, 9.1);
-    painter.restore();
+const RecordPresentation::TileLook& tileLook() {
+    static const RecordPresentation::TileLook look{10, 1.8,
+                                                   [] {
+                                                       QColor placeholder = Ink::ink();
+                                                       placeholder.setAlphaF(0.35F);
+                                                       return placeholder;
+                                                   }(),
+                                                   QSizeF(26, 22)};
+    return look;
 }
 
 void paintRoundButton(QPainter& painter, const QRectF& disc, const QString& icon) {
@@ -120,24 +80,7 @@ void paintRoundButton(QPainter& painter, const QRectF& disc, const QString& icon
 } // namespace
 
 double ShotCard::seed(const std::string& id) {
-    const auto hash = static_cast<std::int64_t>(std::hash<std::string>{}(id));
-    return static_cast<double>(std::llabs(hash % 89));
-}
-
-QString ShotCard::presentPath(const RenameRecord& record) {
-    return qs(record.presentPath().string());
-}
-
-QString ShotCard::shownStem(const RenameRecord& record) {
-    return DashboardText::stem(qs(record.undone ? record.originalName : record.currentName));
-}
-
-QString ShotCard::secondLine(const RenameRecord& record) {
-    if (record.undone) {
-        return QStringLiteral("Was \u201C") + DashboardText::stem(qs(record.currentName)) +
-               QStringLiteral("\u201D \u00B7 hover to name it again");
-    }
-    return DashboardText::stem(qs(record.originalName));
+    return RecordPresentation::seed(id, 89);
 }
 
 QString ShotCard::dateText(const RenameRecord& record) {
@@ -162,18 +105,6 @@ QString ShotCard::dateFormat(const QLocale& locale) {
            time;
 }
 
-std::vector<ShotCard::Button> ShotCard::hoverButtons(const RenameRecord& record) {
-    const QString reveal = QStringLiteral("Show in Folder");
-    if (record.undone) {
-        return {
-            {QStringLiteral("magnifying-glass"), reveal, Action::reveal},
-            {QStringLiteral("arrow-u-up-right"), QStringLiteral("Name Again"), Action::nameAgain}};
-    }
-    return {{QStringLiteral("pencil-simple"), QStringLiteral("Rename"), Action::rename},
-            {QStringLiteral("magnifying-glass"), reveal, Action::reveal},
-            {QStringLiteral("arrow-u-up-left"), QStringLiteral("Undo"), Action::undo}};
-}
-
 qreal ShotCard::boxHeight() {
     const qreal names = 2 * lineHeight(nameFont()) + namesSpacing +
                         std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
@@ -187,6 +118,13 @@ QRectF ShotCard::boxRect(const QRectF& cell) {
 QRectF ShotCard::thumbnailRect(const QRectF& cell) {
     const QRectF box = boxRect(cell);
     return {box.left() + padding, box.top() + padding, box.width() - 2 * padding, thumbnailHeight};
+}
+
+QRectF ShotCard::sourceMarkRect(const QRectF& cell) {
+    const qreal names = 2 * lineHeight(nameFont()) + namesSpacing +
+                        std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
+    const qreal top = thumbnailRect(cell).bottom() + spacing + names + spacing;
+    return {boxRect(cell).left() + padding, top + (lineHeight(metaFont()) - 10) / 2, 10, 10};
 }
 
 std::vector<QRectF> ShotCard::buttonRects(const QRectF& cell, std::size_t count) {
@@ -221,13 +159,13 @@ void ShotCard::paint(QPainter& painter, const QRectF& cell, const RenameRecord& 
     background.paint(painter, box);
 
     const QRectF thumb = thumbnailRect(cell);
-    paintThumbnail(painter, thumb, image, presentPath(record));
+    RecordPresentation::paintTile(painter, thumb, image, tileLook());
     if (record.undone) {
         Chip{QStringLiteral("Undone"), Ink::yellow(), std::nullopt}.paint(
             painter, thumb.topLeft() + QPointF(overlayPadding, overlayPadding));
     }
     if (hover > 0) {
-        const auto buttons = hoverButtons(record);
+        const auto buttons = RecordPresentation::hoverActions(record);
         const auto rects = buttonRects(cell, buttons.size());
         for (std::size_t i = 0; i < buttons.size(); ++i) {
             paintRoundButton(painter, rects[i], buttons[i].icon);
@@ -238,33 +176,30 @@ void ShotCard::paint(QPainter& painter, const QRectF& cell, const RenameRecord& 
     const qreal width = box.width() - 2 * padding;
     qreal y = thumb.bottom() + spacing;
     const qreal nameHeight = 2 * lineHeight(nameFont());
-    TextDrawing::paint(painter, QRectF(left, y, width, nameHeight), shownStem(record), nameFont(),
-                       Ink::ink(), DashboardText::highlight(shownStem(record), query), 2);
+    const QString name = RecordPresentation::shownStem(record);
+    TextDrawing::paint(painter, QRectF(left, y, width, nameHeight), name, nameFont(), Ink::ink(),
+                       DashboardText::highlight(name, query), 2);
     y += nameHeight + namesSpacing;
     if (record.undone) {
         TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(noteFont())),
-                           secondLine(record), noteFont(), Ink::ink4(), std::nullopt, 1);
+                           RecordPresentation::secondLine(record), noteFont(), Ink::ink4(),
+                           std::nullopt, 1);
         y += lineHeight(noteFont());
     } else {
-        const QString old = secondLine(record);
+        const QString old = RecordPresentation::secondLine(record);
         const qreal drawn =
             TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(oldNameFont())), old,
                                oldNameFont(), Ink::ink4(), DashboardText::highlight(old, query), 1);
-        QColor strike = Ink::orange();
-        strike.setAlphaF(0.7F);
-        const qreal middle = y + QFontMetricsF(oldNameFont()).ascent() * 0.65;
-        painter.setPen(QPen(strike, 1.2));
-        painter.drawLine(QPointF(left, middle), QPointF(left + drawn, middle));
+        const QFontMetricsF oldMetrics(oldNameFont());
+        painter.setPen(QPen(RecordPresentation::strikeColor(), oldMetrics.lineWidth()));
+        painter.drawLine(RecordPresentation::strikeLine(oldMetrics, QPointF(left, y), drawn));
         y += std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
     }
     y += spacing;
 
     const QFont meta = metaFont();
-    const qreal metaHeight = lineHeight(meta);
-    const QString icon = record.source == engine::Namer::Source::heuristic
-                             ? QStringLiteral("text-align-left")
-                             : QStringLiteral("sparkle-fill");
-    Icons::paint(painter, QRectF(left, y + (metaHeight - 10) / 2, 10, 10), icon, Ink::orange());
+    const QString icon = RecordPresentation::sourceIcon(record.source);
+    Icons::paint(painter, sourceMarkRect(cell), icon, Ink::orange());
     painter.setFont(meta);
     painter.setPen(Ink::ink3());
     const QFontMetricsF metrics(meta);

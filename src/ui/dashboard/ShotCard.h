@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/RenameRecord.h"
+#include "panel/RecordPresentation.h"
 
 #include <QImage>
 #include <QRectF>
@@ -18,23 +19,11 @@ namespace ui {
 // where. Pure drawing and geometry, so the grid, tests and benchmarks share it.
 class ShotCard {
 public:
-    enum class Action { rename, reveal, undo, nameAgain };
-    struct Button {
-        QString icon;
-        QString label;
-        Action action;
-    };
-
-    // The card's box seed: stable for one record id for the life of the process.
+    // The card's box seed: 0 to 88, stable for one record id for the life of the process.
     static double seed(const std::string& id);
-    // The file the card stands for and the name shown: the present file's stem.
-    static QString presentPath(const engine::RenameRecord& record);
-    static QString shownStem(const engine::RenameRecord& record);
-    static QString secondLine(const engine::RenameRecord& record);
     static QString dateText(const engine::RenameRecord& record);
     // Day and abbreviated month in the locale's order, then hours and minutes.
     static QString dateFormat(const QLocale& locale);
-    static std::vector<Button> hoverButtons(const engine::RenameRecord& record);
 
     // Height of a card of any width (the box, without the shadow room below it).
     static qreal boxHeight();
@@ -42,6 +31,8 @@ public:
     static qreal cellHeight() { return boxHeight() + 3; }
     static QRectF boxRect(const QRectF& cell);
     static QRectF thumbnailRect(const QRectF& cell);
+    // The mark of the engine that named the file, at the start of the meta line.
+    static QRectF sourceMarkRect(const QRectF& cell);
     // Hover buttons' discs, left to right, in cell coordinates.
     static std::vector<QRectF> buttonRects(const QRectF& cell, std::size_t count);
 

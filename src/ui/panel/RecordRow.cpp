@@ -8,7 +8,6 @@
 #include "look/Ink.h"
 #include "panel/RowIconButton.h"
 #include "panel/Thumbnail.h"
-#include "rules/FileRules.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
@@ -18,8 +17,6 @@
 #include <QPainter>
 #include <QTimer>
 #include <QToolTip>
-#include <cstdint>
-#include <functional>
 
 namespace ui {
 
@@ -67,32 +64,8 @@ RecordRow::RecordRow(app::AppModel& model, const engine::RenameRecord& record,
 
 RecordRow::~RecordRow() = default;
 
-QString RecordRow::stemOf(const std::string& fileName) {
-    return q(engine::FileRules::stem(std::filesystem::path(fileName)));
-}
-
 int RecordRow::outlineSeed(const std::string& id) {
-    // Read as a signed number, whose remainder keeps the sign; its magnitude is the seed.
-    const auto h = static_cast<std::int64_t>(std::hash<std::string>{}(id));
-    const std::int64_t remainder = h % 97;
-    return static_cast<int>(remainder < 0 ? -remainder : remainder);
-}
-
-QString RecordRow::sourceTooltip(engine::Namer::Source source) {
-    switch (source) {
-    case engine::Namer::Source::vision:
-        return QStringLiteral("Named by the local model looking at the image");
-    case engine::Namer::Source::text:
-        return QStringLiteral("Named by the local model from the text in the image");
-    case engine::Namer::Source::heuristic:
-        break;
-    }
-    return QStringLiteral("Named from the text in the image");
-}
-
-QString RecordRow::sourceIcon(engine::Namer::Source source) {
-    return source == engine::Namer::Source::heuristic ? QStringLiteral("text-align-left")
-                                                      : QStringLiteral("sparkle-fill");
+    return RecordPresentation::seed(id, 97);
 }
 
 void RecordRow::setRecord(const engine::RenameRecord& record) {
@@ -161,18 +134,19 @@ void RecordRow::relayout() {
     markRect_ = QRectF(left, top + (nameMetrics.height() - markSize) / 2, markSize, markSize);
     namePos_ = QPointF(left + markSize + markSpacing, top);
     const qreal nameWidth = std::max<qreal>(0, width - markSize - markSpacing);
-    name_ = plainText(nameMetrics.elidedText(BidiText::isolated(stemOf(record_.currentName)),
-                                             Qt::ElideRight, nameWidth));
+    name_ = plainText(
+        nameMetrics.elidedText(BidiText::isolated(RecordPresentation::stemOf(record_.currentName)),
+                               Qt::ElideRight, nameWidth));
     name_.prepare(QTransform(), nameFont_);
 
     originalPos_ = QPointF(left, top + firstLine + columnSpacing);
     const QString original = originalMetrics.elidedText(
-        BidiText::isolated(stemOf(record_.originalName)), Qt::ElideRight, width);
+        BidiText::isolated(RecordPresentation::stemOf(record_.originalName)), Qt::ElideRight,
+        width);
     original_ = plainText(original);
     original_.prepare(QTransform(), originalFont_);
-    const qreal strikeY =
-        originalPos_.y() + originalMetrics.ascent() - originalMetrics.strikeOutPos();
-    strike_ = QLineF(left, strikeY, left + originalMetrics.horizontalAdvance(original), strikeY);
+    strike_ = RecordPresentation::strikeLine(originalMetrics, originalPos_,
+                                             originalMetrics.horizontalAdvance(original));
     strikeWidth_ = originalMetrics.lineWidth();
 }
 
@@ -191,9 +165,7 @@ void RecordRow::paintEvent(QPaintEvent*) {
     painter.setFont(originalFont_);
     painter.setPen(Ink::ink4());
     painter.drawStaticText(originalPos_, original_);
-    QColor strike = Ink::orange();
-    strike.setAlphaF(0.7F);
-    painter.setPen(QPen(strike, strikeWidth_));
+    painter.setPen(QPen(RecordPresentation::strikeColor(), strikeWidth_));
     painter.drawLine(strike_);
 }
 
@@ -219,7 +191,8 @@ const QPixmap& RecordRow::boxLayer(const QSizeF& size, qreal dpr) {
 
 const QPixmap& RecordRow::markPixmap(qreal dpr) {
     if (mark_.isNull() || !qFuzzyCompare(mark_.devicePixelRatioF(), dpr)) {
-        mark_ = Icons::pixmap(sourceIcon(record_.source), Ink::orange(), markSize, dpr);
+        mark_ = Icons::pixmap(RecordPresentation::sourceIcon(record_.source), Ink::orange(),
+                              markSize, dpr);
     }
     return mark_;
 }
@@ -264,17 +237,12 @@ void RecordRow::ensureActions() {
     if (!actions_.empty()) {
         return;
     }
-    auto* rename =
-        new RowIconButton(QStringLiteral("pencil-simple"), QStringLiteral("Rename"), this);
-    connect(rename, &QAbstractButton::clicked, this, [this] { beginRename(true); });
-    auto* reveal = new RowIconButton(QStringLiteral("magnifying-glass"),
-                                     QStringLiteral("Show in Folder"), this);
-    connect(reveal, &QAbstractButton::clicked, this, [this] { post(&app::AppModel::reveal); });
-    auto* undo = new RowIconButton(QStringLiteral("arrow-u-up-left"), QStringLiteral("Undo"), this);
-    connect(undo, &QAbstractButton::clicked, this, [this] { post(&app::AppModel::undo); });
-    actions_ = {rename, reveal, undo};
-    for (QAbstractButton* button : actions_) {
+    for (const auto& entry : RecordPresentation::hoverActions(record_)) {
+        auto* button = new RowIconButton(entry.icon, entry.label, this);
+        connect(button, &QAbstractButton::clicked, this,
+                [this, action = entry.action] { post(action); });
         button->hide();
+        actions_.push_back(button);
     }
 }
 
@@ -294,7 +262,7 @@ void RecordRow::ensureField() {
 
 void RecordRow::beginRename(bool focusField) {
     ensureField();
-    draft_ = stemOf(record_.currentName);
+    draft_ = RecordPresentation::stemOf(record_.currentName);
     field_->setText(draft_);
     editing_ = true;
     updateActions();
@@ -327,7 +295,11 @@ void RecordRow::submit() {
     }
     QMetaObject::invokeMethod(
         &model_,
-        [model = &model_, record = record_, typed = draft_] { model->correct(record, typed); },
+        [model = &model_, id = record_.id, typed = draft_] {
+            if (const auto record = model->record(id)) {
+                model->correct(*record, typed);
+            }
+        },
         Qt::QueuedConnection);
 }
 
@@ -352,18 +324,28 @@ bool RecordRow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void RecordRow::post(void (app::AppModel::*action)(const engine::RenameRecord&)) {
+void RecordRow::post(RecordPresentation::Action action) {
+    if (action == RecordPresentation::Action::rename) {
+        beginRename(true);
+        return;
+    }
     QMetaObject::invokeMethod(
-        &model_, [model = &model_, action, record = record_] { (model->*action)(record); },
+        &model_,
+        [model = &model_, action, id = record_.id] {
+            RecordPresentation::perform(*model, id, action);
+        },
         Qt::QueuedConnection);
 }
 
 void RecordRow::fillContextMenu(QMenu& menu) {
-    menu.addAction(QStringLiteral("Rename\u2026"), this, [this] { beginRename(false); });
-    menu.addAction(QStringLiteral("Show in Folder"), this,
-                   [this] { post(&app::AppModel::reveal); });
-    menu.addSeparator();
-    menu.addAction(QStringLiteral("Undo Rename"), this, [this] { post(&app::AppModel::undo); });
+    RecordPresentation::fillMenu(menu, record_, RecordPresentation::Place::row,
+                                 [this](RecordPresentation::Action action) {
+                                     if (action == RecordPresentation::Action::rename) {
+                                         beginRename(false);
+                                     } else {
+                                         post(action);
+                                     }
+                                 });
 }
 
 void RecordRow::contextMenuEvent(QContextMenuEvent* event) {
@@ -376,8 +358,8 @@ bool RecordRow::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         if (!editing_ && markRect_.contains(help->pos())) {
-            QToolTip::showText(help->globalPos(), sourceTooltip(record_.source), this,
-                               markRect_.toAlignedRect());
+            QToolTip::showText(help->globalPos(), RecordPresentation::sourceTooltip(record_.source),
+                               this, markRect_.toAlignedRect());
         } else {
             QToolTip::hideText();
             event->ignore();

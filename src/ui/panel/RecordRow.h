@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/RenameRecord.h"
+#include "panel/RecordPresentation.h"
 
 #include <QFont>
 #include <QPixmap>
@@ -25,9 +26,9 @@ class ThumbnailCache;
 // the old name struck through, and on hover the buttons to rename by hand, show the file in its
 // folder and undo. Renaming by hand happens in place and reaches the model as a correction.
 //
-// Every model action runs on the next turn of the event loop with a copy of the record: the
-// model's change signals may rebuild the list, and that must not delete a row (or the button
-// or menu that was clicked) in the middle of its own event handler.
+// Every model action runs on the next turn of the event loop and finds its record by id then:
+// the model's change signals may rebuild the list, and that must not delete a row (or the
+// button or menu that was clicked) in the middle of its own event handler.
 class RecordRow : public QWidget {
     Q_OBJECT
 
@@ -63,12 +64,8 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-    // A file name without its extension, as the row shows it.
-    static QString stemOf(const std::string& fileName);
     // 0 to 96, stable for an identifier while the program runs.
     static int outlineSeed(const std::string& id);
-    static QString sourceTooltip(engine::Namer::Source source);
-    static QString sourceIcon(engine::Namer::Source source);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -90,7 +87,7 @@ private:
     void ensureField();
     void relayout();
     QRectF boxRect() const;
-    void post(void (app::AppModel::*action)(const engine::RenameRecord&));
+    void post(RecordPresentation::Action action);
     const QPixmap& boxLayer(const QSizeF& size, qreal dpr);
     const QPixmap& markPixmap(qreal dpr);
 

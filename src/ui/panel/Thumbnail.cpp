@@ -1,42 +1,13 @@
 #include "panel/Thumbnail.h"
 
-#include "look/Icons.h"
 #include "look/Ink.h"
+#include "panel/RecordPresentation.h"
 #include "panel/ThumbnailCache.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <cmath>
 
 namespace ui {
-
-namespace {
-
-constexpr qreal cornerRadius = 8;
-constexpr qreal outlineWidth = 1.5;
-// The placeholder symbol at the size of body text.
-constexpr qreal placeholderSize = 15;
-
-// The centre of `image` with the aspect ratio of `frame`.
-QRectF aspectFillSource(const QSizeF& image, const QSizeF& frame) {
-    const qreal scale = std::max(frame.width() / image.width(), frame.height() / image.height());
-    const QSizeF shown(frame.width() / scale, frame.height() / scale);
-    return {QPointF((image.width() - shown.width()) / 2, (image.height() - shown.height()) / 2),
-            shown};
-}
-
-void paintImage(QPainter& painter, const QRectF& frame, const QImage& image) {
-    const QRectF source = aspectFillSource(image.size(), frame.size());
-    const qreal dpr = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
-    const QSize pixels(std::max(1, qRound(frame.width() * dpr)),
-                       std::max(1, qRound(frame.height() * dpr)));
-    // Scale once with area averaging; drawing a 96 px image into 36 px would alias.
-    const QImage scaled = image.copy(source.toAlignedRect())
-                              .scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    painter.drawImage(frame, scaled);
-}
-
-} // namespace
 
 Thumbnail::Thumbnail(QWidget* parent, qreal side, int pixelSize, ThumbnailCache* cache)
     : QWidget(parent), cache_(cache != nullptr ? *cache : ThumbnailCache::shared()), side_(side),
@@ -112,33 +83,9 @@ const QPixmap& Thumbnail::face(qreal dpr) {
 }
 
 void Thumbnail::paint(QPainter& painter, const QRectF& frame, const QImage* image) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    QPainterPath tile;
-    tile.addRoundedRect(frame, cornerRadius, cornerRadius);
-    painter.fillPath(tile, Ink::sky());
-
-    painter.save();
-    painter.setClipPath(tile, Qt::IntersectClip);
-    if (image != nullptr && !image->isNull()) {
-        paintImage(painter, frame, *image);
-    } else {
-        const QRectF symbol(frame.center() - QPointF(placeholderSize / 2, placeholderSize / 2),
-                            QSizeF(placeholderSize, placeholderSize));
-        Icons::paint(painter, symbol, QStringLiteral("image"), Ink::ink3());
-    }
-    painter.restore();
-
-    // Stroked inside the border, so the outline never leaves the frame.
-    const qreal inset = outlineWidth / 2;
-    QPainterPath border;
-    border.addRoundedRect(frame.adjusted(inset, inset, -inset, -inset), cornerRadius - inset,
-                          cornerRadius - inset);
-    painter.setPen(QPen(Ink::ink(), outlineWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(border);
-    painter.restore();
+    // The placeholder symbol at the size of body text.
+    const RecordPresentation::TileLook look{8, 1.5, Ink::ink3(), QSizeF(15, 15)};
+    RecordPresentation::paintTile(painter, frame, image != nullptr ? *image : QImage(), look);
 }
 
 } // namespace ui
