@@ -8,6 +8,9 @@ namespace app {
 namespace {
 
 const QString kTitle = QStringLiteral("Quillmark");
+// The installed icon and desktop entry share the application's id, so desktops can show the
+// icon and group the notifications under the application.
+const QString kApplicationId = QStringLiteral("org.quillmark.Quillmark");
 
 QString quoted(const QString& name) {
     return QStringLiteral("\u201C") + name + QStringLiteral("\u201D");
@@ -47,14 +50,14 @@ void Notifier::named(const QStringList& names) const {
         QStringLiteral("org.freedesktop.Notifications"),
         QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    message << kTitle        // app_name
-            << uint(0)       // replaces_id
-            << QString()     // app_icon
-            << kTitle        // summary
-            << body(names)   // body
-            << QStringList() // actions
-            << QVariantMap() // hints
-            << int(-1);      // expire_timeout: the server's default
+    message << kTitle         // app_name
+            << uint(0)        // replaces_id
+            << kApplicationId // app_icon
+            << kTitle         // summary
+            << body(names)    // body
+            << QStringList()  // actions
+            << QVariantMap{{QStringLiteral("desktop-entry"), kApplicationId}}
+            << int(-1); // expire_timeout: the server's default
     // Fire and forget: a server that is missing or refuses stays silent.
     bus_.send(message);
 }

@@ -128,11 +128,11 @@ TEST_F(NotifierTest, postsOneNotificationWithTheBatchSummary) {
     const Notification& one = server_->received.at(0);
     EXPECT_EQ(one.appName, "Quillmark");
     EXPECT_EQ(one.replacesId, 0u);
-    EXPECT_EQ(one.appIcon, "");
+    EXPECT_EQ(one.appIcon, "org.quillmark.Quillmark");
     EXPECT_EQ(one.summary, "Quillmark");
     EXPECT_EQ(one.body, QStringLiteral("Named \u201Cx\u201D"));
     EXPECT_TRUE(one.actions.isEmpty());
-    EXPECT_TRUE(one.hints.isEmpty());
+    EXPECT_EQ(one.hints, QVariantMap({{"desktop-entry", "org.quillmark.Quillmark"}}));
     EXPECT_EQ(one.expireTimeout, -1);
 
     ASSERT_TRUE(post(notifier, {QStringLiteral("a"), QStringLiteral("b")}, 2));

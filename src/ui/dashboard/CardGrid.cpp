@@ -1,5 +1,9 @@
 #include "dashboard/CardGrid.h"
 
+#include "access/Accessibility.h"
+#include "access/RecordDescription.h"
+#include "look/FocusRing.h"
+
 #include "AppModel.h"
 #include "dashboard/DashboardText.h"
 #include "dashboard/RenamePopover.h"
@@ -8,6 +12,7 @@
 
 #include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -43,6 +48,13 @@ CardGrid::CardGrid(app::AppModel& model, QWidget* parent)
     scrollPause_.setInterval(80);
     connect(&scrollPause_, &QTimer::timeout, viewport(), [this] { viewport()->update(); });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { scrollPause_.start(); });
+    // A click focuses the grid without the mark; the keyboard then moves among the cards.
+    setFocusPolicy(Qt::StrongFocus);
+    // Installed before the name is set: naming makes Qt describe the widget at once.
+    Accessibility::install();
+    setAccessibleName(QStringLiteral("Screenshots"));
+    FocusRing::attach(this);
+    menuRunner_ = [](QMenu& menu, const QPoint& globalPos) { menu.exec(globalPos); };
     connect(&ThumbnailCache::shared(), &ThumbnailCache::loaded, this, &CardGrid::thumbnailArrived);
     connect(&ThumbnailCache::shared(), &ThumbnailCache::failed, this,
             [this](const QString& path, int size) {
@@ -67,6 +79,9 @@ void CardGrid::setRecords(std::vector<engine::RenameRecord> records, const QStri
     failed_ = kept;
     records_ = std::move(records);
     query_ = query;
+    if (currentIndex() < 0 || records_[currentIndex()].id != currentId_) {
+        currentId_ = records_.empty() ? std::string() : records_.front().id;
+    }
     pending_.clear();
     if (popover_) {
         const std::string& id = popover_->recordId();
@@ -332,6 +347,10 @@ void CardGrid::paintCards(QPainter& painter, const QRect& area) {
     if (lifted >= 0) {
         paintCard(painter, lifted);
     }
+    if (const int current = currentIndex(); current >= 0 && FocusRing::isShown(this)) {
+        FocusRing::paint(painter, ShotCard::boxRect(viewRect(current)), 16,
+                         ShotCard::seed(records_[current].id), 3);
+    }
     // The rows just outside are drawn between frames, so scrolling finds them ready.
     const qreal dpr = painter.device()->devicePixelRatioF();
     for (int i : {firstRow * columns - columns, (lastRow + 1) * columns}) {
@@ -386,6 +405,9 @@ void CardGrid::mousePressEvent(QMouseEvent* event) {
     }
     const int index = cardAt(event->position().toPoint());
     const int button = buttonAt(index, event->position().toPoint());
+    if (index >= 0) {
+        currentId_ = records_[index].id;
+    }
     if (button >= 0) {
         trigger(index, button);
     }
@@ -446,21 +468,160 @@ void CardGrid::startRenaming(const std::string& id) {
             model_.correct(*now, draft);
         }
     });
-    const QRectF cell = ShotCard::boxRect(viewRect(index));
-    popover_->showBelow(viewport()->mapToGlobal(
-        QPoint(static_cast<int>(cell.center().x()), static_cast<int>(cell.bottom()))));
+    const QRect cell = ShotCard::boxRect(viewRect(index)).toAlignedRect();
+    popover_->showNear(QRect(viewport()->mapToGlobal(cell.topLeft()), cell.size()));
 }
 
 void CardGrid::showContextMenu(int index, const QPoint& globalPos) {
     const engine::RenameRecord& record = records_.at(index);
+    currentId_ = record.id;
     QMenu menu(this);
     RecordPresentation::fillMenu(
         menu, record, RecordPresentation::Place::card,
         [this, id = record.id](RecordPresentation::Action action) { run(id, action); });
-    menu.exec(globalPos);
+    menuRunner_(menu, globalPos);
+}
+
+void CardGrid::showMenuAtCard(int index) {
+    ensureVisible(index);
+    const QRectF box = ShotCard::boxRect(viewRect(index));
+    showContextMenu(index, viewport()->mapToGlobal(box.center().toPoint()));
+}
+
+bool CardGrid::showAccessibleItemMenu(int index) {
+    if (index < 0 || index >= static_cast<int>(records_.size())) {
+        return false;
+    }
+    showMenuAtCard(index);
+    return true;
+}
+
+int CardGrid::currentIndex() const {
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        if (records_[i].id == currentId_) {
+            return static_cast<int>(i);
+        }
+    }
+    return records_.empty() ? -1 : 0;
+}
+
+void CardGrid::setCurrentIndex(int index) {
+    if (index >= 0 && index < static_cast<int>(records_.size())) {
+        currentId_ = records_[index].id;
+        viewport()->update();
+    }
+}
+
+void CardGrid::ensureVisible(int index) {
+    const QRectF cell = cellRect(index);
+    QScrollBar* bar = verticalScrollBar();
+    const int height = viewport()->height();
+    if (cell.top() - topPadding < bar->value()) {
+        bar->setValue(static_cast<int>(std::floor(cell.top() - topPadding)));
+    } else if (cell.bottom() + CardGrid::spacing > bar->value() + height) {
+        bar->setValue(static_cast<int>(std::ceil(cell.bottom() + CardGrid::spacing - height)));
+    }
+}
+
+int CardGrid::rowsPerPage() const {
+    return std::max(1, static_cast<int>(viewport()->height() / rowHeight()));
+}
+
+void CardGrid::moveCurrent(int index) {
+    if (records_.empty()) {
+        return;
+    }
+    index = std::clamp(index, 0, static_cast<int>(records_.size()) - 1);
+    setCurrentIndex(index);
+    ensureVisible(index);
+    FocusRing::showFor(this);
+    viewport()->update();
+    Accessibility::itemFocused(this, index);
+}
+
+void CardGrid::keyPressEvent(QKeyEvent* event) {
+    const int current = currentIndex();
+    if (current < 0) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    const int columns = layoutFor(viewport()->width()).columns;
+    // A copy: an action may replace the list before this returns.
+    const engine::RenameRecord record = records_[current];
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->matches(QKeySequence::Undo) || event->key() == Qt::Key_Delete) {
+        if (!record.undone) {
+            run(record.id, RecordPresentation::Action::undo);
+        }
+    } else if (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier) {
+        showMenuAtCard(current);
+    } else if (modifiers != Qt::NoModifier) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    } else {
+        switch (event->key()) {
+        case Qt::Key_Left:
+            moveCurrent(current - 1);
+            break;
+        case Qt::Key_Right:
+            moveCurrent(current + 1);
+            break;
+        case Qt::Key_Up:
+            moveCurrent(current - columns);
+            break;
+        case Qt::Key_Down:
+            moveCurrent(current + columns);
+            break;
+        case Qt::Key_Home:
+            moveCurrent(0);
+            break;
+        case Qt::Key_End:
+            moveCurrent(static_cast<int>(records_.size()) - 1);
+            break;
+        case Qt::Key_PageUp:
+            moveCurrent(current - rowsPerPage() * columns);
+            break;
+        case Qt::Key_PageDown:
+            moveCurrent(current + rowsPerPage() * columns);
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            openCard(record.id);
+            break;
+        case Qt::Key_F2:
+            if (!record.undone) {
+                startRenaming(record.id);
+            }
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
+    }
+    event->accept();
+}
+
+QString CardGrid::accessibleItemName(int index) const {
+    return RecordDescription::name(records_.at(index));
+}
+
+QString CardGrid::accessibleItemDescription(int index) const {
+    return RecordDescription::details(records_.at(index));
+}
+
+QRect CardGrid::accessibleItemRect(int index) const {
+    const QRect box = ShotCard::boxRect(viewRect(index)).toAlignedRect();
+    return box.translated(viewport()->pos());
 }
 
 void CardGrid::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        // The menu key means the card the keyboard is on, not whatever lies under the middle.
+        if (const int current = currentIndex(); current >= 0) {
+            showMenuAtCard(current);
+        }
+        return;
+    }
     const int index = cardAt(event->pos());
     if (index >= 0) {
         showContextMenu(index, event->globalPos());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "access/ItemList.h"
+
 #include "dashboard/RenamePopover.h"
 #include "files/RenameRecord.h"
 #include "panel/RecordPresentation.h"
@@ -17,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+class QMenu;
 class QVariantAnimation;
 
 namespace app {
@@ -27,7 +30,7 @@ namespace ui {
 
 // The scrolling grid of shot cards. It paints only the rows on screen and keeps hit areas
 // instead of one widget per card, so 500 records scroll as smoothly as 5.
-class CardGrid : public QAbstractScrollArea {
+class CardGrid : public QAbstractScrollArea, public ItemList {
     Q_OBJECT
 
 public:
@@ -37,6 +40,8 @@ public:
         qreal left = 0;
     };
     using Opener = std::function<void(const QString& path)>;
+    // Shows a card's menu at a global position (tests look at the menu instead).
+    using MenuRunner = std::function<void(QMenu& menu, const QPoint& globalPos)>;
 
     explicit CardGrid(app::AppModel& model, QWidget* parent = nullptr);
     ~CardGrid() override;
@@ -44,6 +49,23 @@ public:
     void setRecords(std::vector<engine::RenameRecord> records, const QString& query);
     const std::vector<engine::RenameRecord>& records() const { return records_; }
     void setOpener(Opener opener) { opener_ = std::move(opener); }
+    void setMenuRunner(MenuRunner runner) { menuRunner_ = std::move(runner); }
+
+    // The card the keyboard is on (-1 with no cards): arrows move it, Return opens it, F2
+    // renames it, Delete or Ctrl+Z undoes it, the menu key opens its menu.
+    int currentIndex() const;
+    void setCurrentIndex(int index);
+    // Scrolls as little as needed to show the card whole.
+    void ensureVisible(int index);
+
+    int accessibleItemCount() const override { return static_cast<int>(records_.size()); }
+    QString accessibleItemName(int index) const override;
+    QString accessibleItemDescription(int index) const override;
+    QRect accessibleItemRect(int index) const override;
+    bool accessibleItemSelected(int index) const override { return index == currentIndex(); }
+    int accessibleCurrentItem() const override { return currentIndex(); }
+    void activateAccessibleItem(int index) override { openCard(records_.at(index).id); }
+    bool showAccessibleItemMenu(int index) override;
 
     static Layout layoutFor(qreal width);
     // A card's cell in content coordinates (before scrolling).
@@ -82,6 +104,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -101,6 +124,9 @@ private:
     void prepareNext();
     // Withdraws the thumbnails asked for cards outside `first`..`last`.
     void withdrawOutside(int first, int last);
+    void moveCurrent(int index);
+    void showMenuAtCard(int index);
+    int rowsPerPage() const;
 
     app::AppModel& model_;
     std::vector<engine::RenameRecord> records_;
@@ -116,6 +142,8 @@ private:
     QTimer scrollPause_;
     QPointer<RenamePopover> popover_;
     Opener opener_;
+    MenuRunner menuRunner_;
+    std::string currentId_;
     // Cards at rest, drawn once per look: scrolling then only copies pixels.
     QCache<QString, QPixmap> cardImages_{16 * 1024};
     std::vector<int> pending_;

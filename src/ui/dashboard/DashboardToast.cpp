@@ -1,5 +1,8 @@
 #include "dashboard/DashboardToast.h"
 
+#include "access/Accessibility.h"
+#include "panel/MessageBanner.h"
+
 #include "AppModel.h"
 #include "look/CrayonBox.h"
 #include "look/CrayonButton.h"
@@ -32,6 +35,9 @@ DashboardToast::DashboardToast(app::AppModel& model, QWidget* parent,
           new CrayonButton(QStringLiteral("Name Again"), CrayonButton::Kind::orange, true, this)),
       close_(new QToolButton(this)), fade_(new QGraphicsOpacityEffect(this)),
       slide_(new QVariantAnimation(this)) {
+    setProperty("accessibleKind", QStringLiteral("message"));
+    Accessibility::install();
+    close_->setAccessibleName(QStringLiteral("Close"));
     fade_->setOpacity(0);
     setGraphicsEffect(fade_);
     slide_->setDuration(220);
@@ -74,6 +80,8 @@ DashboardToast::DashboardToast(app::AppModel& model, QWidget* parent,
     connect(close_, &QToolButton::clicked, this, [this]() { model_.setMessage(std::nullopt); });
     connect(&model_, &app::AppModel::messageChanged, this, &DashboardToast::sync);
     connect(&model_, &app::AppModel::lastUndoneIDChanged, this, &DashboardToast::sync);
+    connect(&model_, &app::AppModel::historyChanged, this,
+            [this] { nameAgain_->setVisible(MessageBanner::offersNameAgain(model_)); });
     sync();
 }
 
@@ -90,8 +98,9 @@ void DashboardToast::sync() {
         shown_ = *message;
         text_->setText(shown_);
         timer_.start();
+        Accessibility::announce(this, shown_);
     }
-    nameAgain_->setVisible(model_.lastUndoneID().has_value());
+    nameAgain_->setVisible(MessageBanner::offersNameAgain(model_));
     place(area_);
     show();
     raise();

@@ -8,11 +8,13 @@
 #include "dashboard/Sidebar.h"
 #include "dashboard/StatsRow.h"
 #include "dashboard/TopBar.h"
+#include "look/CrayonButton.h"
 #include "look/Paper.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
@@ -43,6 +45,12 @@ DashboardView::DashboardView(app::AppModel& model, QWidget* parent)
     area_->addWidget(empty_);
     column->addWidget(area_, 1);
     row->addLayout(column, 1);
+
+    // Down the sidebar, then the search, then the cards.
+    QWidget::setTabOrder(sidebar_->settingsButton(), sidebar_);
+    QWidget::setTabOrder(sidebar_, sidebar_->tidyButton());
+    QWidget::setTabOrder(sidebar_->tidyButton(), topBar_->searchBox()->field());
+    QWidget::setTabOrder(topBar_->searchBox()->field(), grid_);
 
     connect(sidebar_, &Sidebar::scopeChosen, this, &DashboardView::setScope);
     connect(sidebar_, &Sidebar::settingsRequested, this, &DashboardView::settingsRequested);
@@ -140,6 +148,7 @@ void DashboardView::closeEvent(QCloseEvent* event) {
     sidebar_->setScope(scope_);
     setQuery({});
     refresh();
+    grid_->verticalScrollBar()->setValue(0);
     emit closed();
 }
 

@@ -57,22 +57,47 @@ RenamePopover::RenamePopover(std::string recordId, const QString& draft, QWidget
     connect(field_, &QLineEdit::returnPressed, this, &RenamePopover::save);
     connect(save_, &QAbstractButton::clicked, this, &RenamePopover::save);
     connect(cancel_, &QAbstractButton::clicked, this, &QWidget::close);
-    field_->selectAll();
+    selectFromStart();
+}
+
+void RenamePopover::selectFromStart() {
+    const auto length = static_cast<int>(field_->text().size());
+    field_->setSelection(length, -length);
+}
+
+QPoint RenamePopover::placement(const QSize& size, const QRect& card, const QRect& area) {
+    constexpr int gap = 6;
+    QPoint topLeft(card.center().x() - size.width() / 2, card.bottom() + 1 + gap);
+    // Not enough room below: above the card rather than over it, if there is room there.
+    if (topLeft.y() + size.height() > area.bottom() + 1 &&
+        card.top() - gap - size.height() >= area.top()) {
+        topLeft.setY(card.top() - gap - size.height());
+    }
+    topLeft.setX(std::clamp(topLeft.x(), area.left(),
+                            std::max(area.left(), area.right() + 1 - size.width())));
+    topLeft.setY(std::clamp(topLeft.y(), area.top(),
+                            std::max(area.top(), area.bottom() + 1 - size.height())));
+    return topLeft;
 }
 
 void RenamePopover::showBelow(const QPoint& anchor) {
+    showNear(QRect(anchor.x(), anchor.y() - 1, 1, 1));
+}
+
+void RenamePopover::showNear(const QRect& card) {
     adjustSize();
-    QPoint topLeft(anchor.x() - width() / 2, anchor.y() + 6);
-    if (const QScreen* screen = QGuiApplication::screenAt(anchor)) {
-        const QRect area = screen->availableGeometry();
-        topLeft.setX(
-            std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() - width())));
-        topLeft.setY(
-            std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() - height())));
+    QPoint topLeft(card.center().x() - width() / 2, card.bottom() + 7);
+    if (const QScreen* screen = QGuiApplication::screenAt(card.center())) {
+        topLeft = placement(size(), card, screen->availableGeometry());
     }
+    showAt(topLeft);
+}
+
+void RenamePopover::showAt(const QPoint& topLeft) {
     move(topLeft);
     show();
-    field_->setFocus();
+    field_->setFocus(Qt::PopupFocusReason);
+    selectFromStart();
 }
 
 void RenamePopover::save() {

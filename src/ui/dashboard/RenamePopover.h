@@ -23,6 +23,10 @@ public:
     CrayonButton* cancelButton() const { return cancel_; }
     // Opens with the middle of its top edge at `anchor` (global coordinates).
     void showBelow(const QPoint& anchor);
+    // Opens below `card` (global coordinates), or above it where the screen ends first.
+    void showNear(const QRect& card);
+    // Where a popover of `size` goes for `card` within `area`: its top-left corner.
+    static QPoint placement(const QSize& size, const QRect& card, const QRect& area);
 
 signals:
     // The draft exactly as typed; the popover has already closed.
@@ -34,6 +38,9 @@ protected:
 
 private:
     void save();
+    void showAt(const QPoint& topLeft);
+    // The whole name selected with the caret at its start, so the start shows.
+    void selectFromStart();
 
     std::string recordId_;
     QLineEdit* field_;

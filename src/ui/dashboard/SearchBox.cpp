@@ -1,12 +1,14 @@
 #include "dashboard/SearchBox.h"
 
 #include "look/CrayonBox.h"
+#include "look/FocusRing.h"
 #include "look/Fonts.h"
 #include "look/Icons.h"
 #include "look/Ink.h"
 #include "look/PointerCursor.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
@@ -34,6 +36,8 @@ SearchBox::SearchBox(QWidget* parent)
     field_->setFont(Fonts::system(14, QFont::DemiBold));
     field_->setFrame(false);
     field_->setStyleSheet(QStringLiteral("background: transparent;"));
+    field_->setAccessibleName(QStringLiteral("Search names"));
+    FocusRing::attach(field_);
 
     const qreal iconSide = 14;
     clear_->setIcon(QIcon(Icons::pixmap(QStringLiteral("x-circle-fill"), Ink::ink3(), iconSide,
@@ -41,6 +45,9 @@ SearchBox::SearchBox(QWidget* parent)
     clear_->setAutoRaise(true);
     clear_->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
     clear_->setToolTip(QStringLiteral("Clear"));
+    clear_->setAccessibleName(QStringLiteral("Clear"));
+    // Escape clears from the keyboard; the button is for the pointer.
+    clear_->setFocusPolicy(Qt::NoFocus);
     clear_->hide();
     PointerCursor::attach(clear_);
 
@@ -59,6 +66,16 @@ SearchBox::SearchBox(QWidget* parent)
         emit queryChanged(text);
     });
     connect(clear_, &QToolButton::clicked, field_, &QLineEdit::clear);
+    field_->installEventFilter(this);
+}
+
+bool SearchBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == field_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !field_->text().isEmpty()) {
+        field_->clear();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QString SearchBox::query() const {
@@ -89,6 +106,9 @@ void SearchBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     CrayonBox{Qt::white, std::nullopt, Ink::ink(), 2.2, 12, true, false, 41}.paint(painter, box());
+    if (FocusRing::isShown(field_)) {
+        FocusRing::paint(painter, box(), 12, 41, 1.5);
+    }
     const QRectF b = box();
     Icons::paint(painter,
                  QRectF(b.left() + rowPadding, b.center().y() - iconSize / 2, iconSize, iconSize),

@@ -87,18 +87,22 @@ QString ShotCard::dateText(const RenameRecord& record) {
     // Day and abbreviated month in the locale's order, then hours and minutes: some locales'
     // short time still carries seconds. Worked out once; the grid asks for every card it draws.
     static const QLocale locale = QLocale::system();
-    static const QString format = [] {
-        const QString longDate = locale.dateFormat(QLocale::LongFormat);
-        const bool dayFirst =
-            longDate.indexOf(QLatin1Char('d')) < longDate.indexOf(QLatin1Char('M'));
-        QString time = locale.timeFormat(QLocale::ShortFormat);
-        time.remove(QRegularExpression(QStringLiteral("[:.]s+")));
-        return (dayFirst ? QStringLiteral("d MMM") : QStringLiteral("MMM d")) +
-               QStringLiteral(", ") + time;
-    }();
+    static const QString format = dateFormat(locale);
     const auto seconds =
         std::chrono::duration_cast<std::chrono::seconds>(record.date.time_since_epoch());
     return locale.toString(QDateTime::fromSecsSinceEpoch(seconds.count()), format);
+}
+
+QString ShotCard::dateFormat(const QLocale& locale) {
+    // The short date holds only day, month and year; the long one may start with the weekday.
+    const QString shortDate = locale.dateFormat(QLocale::ShortFormat);
+    const auto day = shortDate.indexOf(QLatin1Char('d'));
+    const auto month = shortDate.indexOf(QLatin1Char('M'));
+    const bool dayFirst = day >= 0 && (month < 0 || day < month);
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    time.remove(QRegularExpression(QStringLiteral("[:.]s+")));
+    return (dayFirst ? QStringLiteral("d MMM") : QStringLiteral("MMM d")) + QStringLiteral(", ") +
+           time;
 }
 
 qreal ShotCard::boxHeight() {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+class QLocale;
 class QPainter;
 
 namespace ui {
@@ -21,6 +22,8 @@ public:
     // The card's box seed: 0 to 88, stable for one record id for the life of the process.
     static double seed(const std::string& id);
     static QString dateText(const engine::RenameRecord& record);
+    // Day and abbreviated month in the locale's order, then hours and minutes.
+    static QString dateFormat(const QLocale& locale);
 
     // Height of a card of any width (the box, without the shadow room below it).
     static qreal boxHeight();

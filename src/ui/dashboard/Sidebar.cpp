@@ -1,16 +1,19 @@
 #include "dashboard/Sidebar.h"
 
 #include "AppModel.h"
+#include "access/Accessibility.h"
 #include "dashboard/DashboardModel.h"
 #include "dashboard/DashboardText.h"
 #include "look/AppLogo.h"
 #include "look/CrayonBox.h"
 #include "look/CrayonButton.h"
+#include "look/FocusRing.h"
 #include "look/Fonts.h"
 #include "look/Icons.h"
 #include "look/Ink.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -70,6 +73,12 @@ Sidebar::Sidebar(app::AppModel& model, QWidget* parent)
         update();
     });
     setMouseTracking(true);
+    // Entries take focus from the keyboard; a click chooses without moving focus here.
+    setFocusPolicy(Qt::TabFocus);
+    // Installed before the name is set: naming makes Qt describe the widget at once.
+    Accessibility::install();
+    setAccessibleName(QStringLiteral("Library"));
+    FocusRing::attach(this);
     settings_->hide();
     connect(tidy_, &QAbstractButton::clicked, this, [this]() { model_.chooseFolderToTidy(); });
     connect(settings_, &QAbstractButton::clicked, this, &Sidebar::settingsRequested);
@@ -82,6 +91,9 @@ void Sidebar::setScope(const DashScope& scope) {
     }
     previous_ = scope_;
     scope_ = scope;
+    if (const int selected = selectedEntry(); selected >= 0) {
+        current_ = selected;
+    }
     selection_->stop();
     selection_->start();
 }
@@ -152,6 +164,7 @@ void Sidebar::layoutEntries() {
             y += entryHeight + stackSpacing;
         }
     }
+    current_ = std::clamp(current_, 0, static_cast<int>(entries_.size()) - 1);
     const QRectF box = tidyBox();
     const QSize button = tidy_->sizeHint();
     const QMargins spill = CrayonButton::spillMargins();
@@ -233,6 +246,10 @@ void Sidebar::paintEvent(QPaintEvent*) {
                          QFontMetricsF(title).elidedText(entry.title, Qt::ElideRight, titleWidth));
     }
 
+    if (FocusRing::isShown(this) && current_ >= 0 && current_ < static_cast<int>(entries_.size())) {
+        FocusRing::paint(painter, entries_[current_].rect, 10, 61, 1.5);
+    }
+
     // Tidy box.
     const QRectF box = tidyBox();
     QColor yellow = Ink::yellow();
@@ -284,12 +301,109 @@ void Sidebar::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || index < 0) {
         return;
     }
-    const DashScope chosen = entries_[index].scope;
+    choose(index);
+}
+
+void Sidebar::choose(int index) {
+    const DashScope chosen = entries_.at(index).scope;
+    current_ = index;
     if (chosen == scope_) {
+        update();
         return;
     }
     setScope(chosen);
     emit scopeChosen(chosen);
+}
+
+int Sidebar::selectedEntry() const {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].scope == scope_) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void Sidebar::moveCurrent(int index) {
+    if (entries_.empty()) {
+        return;
+    }
+    current_ = std::clamp(index, 0, static_cast<int>(entries_.size()) - 1);
+    FocusRing::showFor(this);
+    update();
+    Accessibility::itemFocused(this, current_);
+}
+
+void Sidebar::focusInEvent(QFocusEvent* event) {
+    // Tab lands on the chosen scope, as in a list of tabs.
+    if (const int selected = selectedEntry(); selected >= 0) {
+        current_ = selected;
+    }
+    QWidget::focusInEvent(event);
+    Accessibility::itemFocused(this, current_);
+}
+
+void Sidebar::keyPressEvent(QKeyEvent* event) {
+    const int last = static_cast<int>(entries_.size()) - 1;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        moveCurrent(current_ - 1);
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        moveCurrent(current_ + 1);
+        break;
+    case Qt::Key_Home:
+        moveCurrent(0);
+        break;
+    case Qt::Key_End:
+        moveCurrent(last);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (current_ >= 0 && current_ <= last) {
+            FocusRing::showFor(this);
+            choose(current_);
+        }
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+int Sidebar::accessibleItemCount() const {
+    return static_cast<int>(entries_.size());
+}
+
+QString Sidebar::accessibleItemName(int index) const {
+    return entries_.at(index).title;
+}
+
+QString Sidebar::accessibleItemDescription(int index) const {
+    const Entry& entry = entries_.at(index);
+    if (entry.count) {
+        return QString::number(*entry.count);
+    }
+    if (entry.scope.kind == DashScope::Kind::folder) {
+        return QString::fromStdString(entry.scope.folderPath);
+    }
+    return {};
+}
+
+QRect Sidebar::accessibleItemRect(int index) const {
+    return entries_.at(index).rect.toAlignedRect();
+}
+
+bool Sidebar::accessibleItemSelected(int index) const {
+    return entries_.at(index).scope == scope_;
+}
+
+void Sidebar::activateAccessibleItem(int index) {
+    choose(index);
 }
 
 void Sidebar::mouseMoveEvent(QMouseEvent* event) {

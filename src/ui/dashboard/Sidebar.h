@@ -1,5 +1,7 @@
 #pragma once
 
+#include "access/ItemList.h"
+
 #include "dashboard/DashScope.h"
 
 #include <QRectF>
@@ -20,7 +22,7 @@ class CrayonButton;
 
 // The dashboard's left column: the name, the scopes, one entry per folder, tidying and the
 // privacy line.
-class Sidebar : public QWidget {
+class Sidebar : public QWidget, public ItemList {
     Q_OBJECT
 
 public:
@@ -43,6 +45,16 @@ public:
     const std::vector<Entry>& entries() const { return entries_; }
     CrayonButton* tidyButton() const { return tidy_; }
     CrayonButton* settingsButton() const { return settings_; }
+    // The entry the keyboard is on: up and down move it, Return or Space choose it.
+    int currentEntry() const { return current_; }
+
+    int accessibleItemCount() const override;
+    QString accessibleItemName(int index) const override;
+    QString accessibleItemDescription(int index) const override;
+    QRect accessibleItemRect(int index) const override;
+    bool accessibleItemSelected(int index) const override;
+    int accessibleCurrentItem() const override { return current_; }
+    void activateAccessibleItem(int index) override;
 
     static constexpr int width = 214;
 
@@ -55,12 +67,17 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void layoutEntries();
     QRectF tidyBox() const;
     qreal tidyBoxHeight() const;
     int entryAt(const QPointF& point) const;
+    int selectedEntry() const;
+    void choose(int index);
+    void moveCurrent(int index);
 
     app::AppModel& model_;
     app::DashScope scope_;
@@ -71,6 +88,7 @@ private:
     QVariantAnimation* selection_;
     app::DashScope previous_;
     qreal selectionProgress_ = 1;
+    int current_ = 0;
 };
 
 } // namespace ui

@@ -19,8 +19,8 @@ constexpr qreal shadowRoom = 3;
 QFont valueFont() {
     return Fonts::hand(34);
 }
-QFont labelFont() {
-    return Fonts::system(11.5, QFont::DemiBold);
+QFont labelFont(qreal size = 11.5) {
+    return Fonts::system(size, QFont::DemiBold);
 }
 
 qreal boxHeight() {
@@ -59,12 +59,24 @@ void StatsRow::paintStat(QPainter& painter, const QRectF& box,
     painter.drawText(QRectF(inner.left(), inner.top(), inner.width(), valueHeight),
                      Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(statistic.value));
     painter.setPen(Ink::ink2());
-    painter.setFont(labelFont());
-    const QFontMetricsF metrics(labelFont());
+    const QString label = QString::fromStdString(statistic.label);
+    const QFont font = fittingLabelFont(label, inner.width());
+    painter.setFont(font);
+    const QFontMetricsF metrics(font);
     painter.drawText(
         QRectF(inner.left(), inner.top() + valueHeight, inner.width(), metrics.height()),
-        Qt::AlignLeft | Qt::AlignVCenter,
-        metrics.elidedText(QString::fromStdString(statistic.label), Qt::ElideRight, inner.width()));
+        Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(label, Qt::ElideRight, inner.width()));
+}
+
+QFont StatsRow::fittingLabelFont(const QString& label, qreal width) {
+    // Narrow windows shrink the label a little before any of it is cut.
+    for (qreal size = 11.5; size > 9; size -= 0.5) {
+        const QFont font = labelFont(size);
+        if (QFontMetricsF(font).horizontalAdvance(label) <= width) {
+            return font;
+        }
+    }
+    return labelFont(9);
 }
 
 void StatsRow::paintEvent(QPaintEvent*) {

@@ -21,6 +21,8 @@ public:
     // The boxes, left to right, in widget coordinates.
     std::vector<QRectF> boxes() const;
 
+    // The label's font: its usual size, or smaller until it fits `width`.
+    static QFont fittingLabelFont(const QString& label, qreal width);
     static void paintStat(QPainter& painter, const QRectF& box,
                           const app::DashboardModel::Statistic& statistic, const QColor& color,
                           double seed);

@@ -1,5 +1,6 @@
 #include "dashboard/TextDrawing.h"
 
+#include "look/BidiText.h"
 #include "look/Ink.h"
 
 #include <QFontMetricsF>
@@ -43,9 +44,17 @@ qreal drawLine(QPainter& painter, const QString& text, const QFont& font, QPoint
 
 } // namespace
 
-qreal TextDrawing::paint(QPainter& painter, const QRectF& rect, const QString& text,
+qreal TextDrawing::paint(QPainter& painter, const QRectF& rect, const QString& given,
                          const QFont& font, const QColor& color,
                          std::optional<std::pair<int, int>> marked, int maxLines) {
+    std::vector<int> positions;
+    const QString text = BidiText::isolated(given, positions);
+    if (marked && text.size() != given.size()) {
+        const auto at = [&](int i) {
+            return positions[static_cast<std::size_t>(std::clamp<int>(i, 0, given.size()))];
+        };
+        marked = std::make_pair(at(marked->first), at(marked->second));
+    }
     painter.save();
     painter.setPen(color);
     QTextOption option;

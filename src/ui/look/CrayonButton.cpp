@@ -1,5 +1,6 @@
 #include "look/CrayonButton.h"
 
+#include "look/FocusRing.h"
 #include "look/Fonts.h"
 #include "look/Icons.h"
 #include "look/Ink.h"
@@ -35,6 +36,7 @@ CrayonButton::CrayonButton(const QString& text, Kind kind, bool small, QWidget* 
         update();
     });
     PointerCursor::attach(this);
+    FocusRing::attach(this);
 }
 
 void CrayonButton::setKind(Kind kind) {
@@ -138,6 +140,11 @@ void CrayonButton::paintEvent(QPaintEvent*) {
     painter.setOpacity(opacity());
     painter.setTransform(contentTransform());
     paintContent(painter, contentRect());
+    if (FocusRing::isShown(this)) {
+        const QRectF content = contentRect();
+        FocusRing::paint(painter, content, std::min<qreal>(box().radius, content.height() / 2),
+                         box().seed, 2.5);
+    }
 }
 
 QSize CrayonButton::sizeHint() const {

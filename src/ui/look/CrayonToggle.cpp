@@ -1,5 +1,7 @@
 #include "look/CrayonToggle.h"
 
+#include "access/Accessibility.h"
+#include "look/FocusRing.h"
 #include "look/Ink.h"
 
 #include <QFontMetricsF>
@@ -34,6 +36,9 @@ qreal spring(qreal progress) {
 
 CrayonToggle::CrayonToggle(const QString& text, QWidget* parent)
     : QAbstractButton(parent), knobAnimation_(new QVariantAnimation(this)) {
+    // Before anything that may make Qt describe the button for screen readers.
+    setProperty("accessibleKind", QStringLiteral("switch"));
+    Accessibility::install();
     setText(text);
     setCheckable(true);
     setFocusPolicy(Qt::TabFocus);
@@ -46,6 +51,7 @@ CrayonToggle::CrayonToggle(const QString& text, QWidget* parent)
         update();
     });
     connect(this, &QAbstractButton::toggled, this, &CrayonToggle::animateKnob);
+    FocusRing::attach(this);
 }
 
 void CrayonToggle::setLabelWidget(QWidget* label) {
@@ -53,7 +59,8 @@ void CrayonToggle::setLabelWidget(QWidget* label) {
     delete label_;
     label_ = label;
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, static_cast<int>(std::ceil(labelGap + switchWidth + 1)), 0);
+    row->setContentsMargins(0, 0, static_cast<int>(std::ceil(labelGap + switchWidth + focusRoom)),
+                            0);
     row->addWidget(label_, 1);
     updateGeometry();
     update();
@@ -74,8 +81,8 @@ void CrayonToggle::animateKnob(bool on) {
 
 QRectF CrayonToggle::switchRect() const {
     const QRectF area(rect());
-    return {area.right() - switchWidth - 1, area.center().y() - switchHeight / 2, switchWidth,
-            switchHeight};
+    return {area.right() - switchWidth - focusRoom, area.center().y() - switchHeight / 2,
+            switchWidth, switchHeight};
 }
 
 QRectF CrayonToggle::knobRect() const {
@@ -113,17 +120,21 @@ void CrayonToggle::paintEvent(QPaintEvent*) {
     if (!isEnabled())
         painter.setOpacity(0.45);
     paintSwitch(painter, track, knob_);
+    if (FocusRing::isShown(this)) {
+        FocusRing::paint(painter, track, switchHeight / 2, 23, 1.8);
+    }
 }
 
 QSize CrayonToggle::sizeHint() const {
     if (label_ != nullptr) {
         const QSize label = label_->sizeHint();
-        return {label.width() + static_cast<int>(std::ceil(labelGap + switchWidth + 1)),
-                std::max(label.height(), static_cast<int>(std::ceil(switchHeight + 2)))};
+        return {
+            label.width() + static_cast<int>(std::ceil(labelGap + switchWidth + focusRoom)),
+            std::max(label.height(), static_cast<int>(std::ceil(switchHeight + 2 * focusRoom)))};
     }
     const QFontMetricsF metrics(font());
-    const qreal width = metrics.horizontalAdvance(text()) + labelGap + switchWidth + 2;
-    const qreal height = std::max(switchHeight + 2, metrics.height());
+    const qreal width = metrics.horizontalAdvance(text()) + labelGap + switchWidth + 2 * focusRoom;
+    const qreal height = std::max(switchHeight + 2 * focusRoom, metrics.height());
     return {static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height))};
 }
 

@@ -32,6 +32,8 @@ public:
     static constexpr qreal switchWidth = 40;
     static constexpr qreal switchHeight = 23;
     static constexpr qreal knobInset = 3.5;
+    // Room around the switch for the keyboard focus mark.
+    static constexpr qreal focusRoom = 4;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

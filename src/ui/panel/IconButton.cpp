@@ -1,5 +1,6 @@
 #include "panel/IconButton.h"
 
+#include "look/FocusRing.h"
 #include "look/Icons.h"
 
 #include <QEvent>
@@ -12,8 +13,9 @@ IconButton::IconButton(QString iconName, const QColor& color, qreal iconSize, QS
     : QAbstractButton(parent), iconName_(std::move(iconName)), color_(color), iconSize_(iconSize),
       frame_(frame) {
     setFixedSize(frame_);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
+    FocusRing::attach(this);
 }
 
 void IconButton::paintEvent(QPaintEvent*) {
@@ -24,6 +26,10 @@ void IconButton::paintEvent(QPaintEvent*) {
     }
     const QRectF icon((width() - iconSize_) / 2, (height() - iconSize_) / 2, iconSize_, iconSize_);
     Icons::paint(painter, icon, iconName_, color_);
+    if (FocusRing::isShown(this)) {
+        FocusRing::paint(painter, QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), width() / 2.0, 7,
+                         0);
+    }
 }
 
 void IconButton::changeEvent(QEvent* event) {

@@ -1,5 +1,9 @@
 #include "panel/LazyRecordColumn.h"
 
+#include "AppModel.h"
+#include "access/Accessibility.h"
+#include "access/RecordDescription.h"
+
 #include "panel/RecordRow.h"
 
 #include <QResizeEvent>
@@ -20,6 +24,25 @@ QString keyOf(const engine::RenameRecord& record) {
 LazyRecordColumn::LazyRecordColumn(app::AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
     setAttribute(Qt::WA_NoSystemBackground);
+    // Installed before the name is set: naming makes Qt describe the widget at once.
+    Accessibility::install();
+    setAccessibleName(QStringLiteral("Recently named"));
+}
+
+QString LazyRecordColumn::accessibleItemName(int index) const {
+    return RecordDescription::name(records_.at(static_cast<std::size_t>(index)));
+}
+
+QString LazyRecordColumn::accessibleItemDescription(int index) const {
+    return RecordDescription::details(records_.at(static_cast<std::size_t>(index)));
+}
+
+QRect LazyRecordColumn::accessibleItemRect(int index) const {
+    return {0, slotTop(index), width(), effectiveRowHeight()};
+}
+
+void LazyRecordColumn::activateAccessibleItem(int index) {
+    model_.reveal(records_.at(static_cast<std::size_t>(index)));
 }
 
 void LazyRecordColumn::setRecords(std::vector<engine::RenameRecord> records) {

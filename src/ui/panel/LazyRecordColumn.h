@@ -1,5 +1,7 @@
 #pragma once
 
+#include "access/ItemList.h"
+
 #include "files/RenameRecord.h"
 
 #include <QHash>
@@ -17,7 +19,7 @@ class RecordRow;
 // The column of recent renames inside its scroll view. Its height comes from the record
 // count alone; a row widget is made only when its slot first scrolls into view, and rows are
 // kept by record id so a row survives the list changing around it.
-class LazyRecordColumn : public QWidget {
+class LazyRecordColumn : public QWidget, public ItemList {
     Q_OBJECT
 
 public:
@@ -32,6 +34,16 @@ public:
     int rowHeight() const { return rowHeight_; }
     int builtRowCount() const { return static_cast<int>(rows_.size()); }
     QSize sizeHint() const override;
+
+    // Every record is an item, built into a row or not.
+    int accessibleItemCount() const override { return static_cast<int>(records_.size()); }
+    QString accessibleItemName(int index) const override;
+    QString accessibleItemDescription(int index) const override;
+    QRect accessibleItemRect(int index) const override;
+    bool accessibleItemSelected(int) const override { return false; }
+    int accessibleCurrentItem() const override { return -1; }
+    void activateAccessibleItem(int index) override;
+    bool childWidgetsAreItems() const override { return true; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

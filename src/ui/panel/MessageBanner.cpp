@@ -1,5 +1,7 @@
 #include "panel/MessageBanner.h"
 
+#include "access/Accessibility.h"
+
 #include "AppModel.h"
 #include "look/CrayonButton.h"
 #include "look/Fonts.h"
@@ -24,12 +26,21 @@ constexpr qreal infoIconSize = 14;
 
 } // namespace
 
+bool MessageBanner::offersNameAgain(const app::AppModel& model) {
+    // After "Clear History" the id may name a record that is no longer there.
+    const auto& id = model.lastUndoneID();
+    return id && std::any_of(model.history().begin(), model.history().end(),
+                             [&](const engine::RenameRecord& r) { return r.id == *id; });
+}
+
 MessageBanner::MessageBanner(app::AppModel& model, QWidget* parent)
     : BoxedSection(bannerBox(), parent), model_(model),
       text_(new WrappedText(QString(), Fonts::system(11.5), Ink::ink(), this)),
       nameAgain_(
           new CrayonButton(QStringLiteral("Name Again"), CrayonButton::Kind::orange, true, this)),
       dismiss_(new IconButton(QStringLiteral("x"), Ink::ink3(), 10, QSize(16, 16), this)) {
+    setProperty("accessibleKind", QStringLiteral("message"));
+    Accessibility::install();
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 10, 10, 10);
     row->setSpacing(8);
@@ -39,6 +50,8 @@ MessageBanner::MessageBanner(app::AppModel& model, QWidget* parent)
     // Only a picture: no hand, and clicks go to the banner.
     info->unsetCursor();
     info->setAttribute(Qt::WA_TransparentForMouseEvents);
+    info->setFocusPolicy(Qt::NoFocus);
+    info->setAccessibleName(QStringLiteral("Information"));
     row->addWidget(info, 0, Qt::AlignTop);
 
     auto* column = new QVBoxLayout;
@@ -62,9 +75,14 @@ MessageBanner::MessageBanner(app::AppModel& model, QWidget* parent)
 
 void MessageBanner::refresh() {
     const auto& message = model_.message();
+    const QString text = message.value_or(QString());
+    const bool changed = text != text_->text() || isVisible() != message.has_value();
     setVisible(message.has_value());
-    text_->setText(message.value_or(QString()));
-    nameAgain_->setVisible(message.has_value() && model_.lastUndoneID().has_value());
+    text_->setText(text);
+    if (changed) {
+        Accessibility::announce(this, text);
+    }
+    nameAgain_->setVisible(message.has_value() && offersNameAgain(model_));
 }
 
 QString MessageBanner::text() const {

@@ -22,6 +22,8 @@ public:
 
     // Reads the message and the undone record from the model again.
     void refresh();
+    // Whether "Name Again" has a record to act on.
+    static bool offersNameAgain(const app::AppModel& model);
 
     QString text() const;
     CrayonButton* nameAgainButton() const { return nameAgain_; }

@@ -96,6 +96,8 @@ void PanelView::makeSettings() {
     settingsScroll_->setFrameShape(QFrame::NoFrame);
     settingsScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     settingsScroll_->setWidgetResizable(true);
+    // Tab goes into the settings; the view follows focus by itself.
+    settingsScroll_->setFocusPolicy(Qt::NoFocus);
     settingsScroll_->setAutoFillBackground(false);
     settingsScroll_->viewport()->setAutoFillBackground(false);
     SlimScrollBar::apply(settingsScroll_);
@@ -111,6 +113,25 @@ void PanelView::makeSettings() {
     auto* layout = static_cast<QVBoxLayout*>(this->layout());
     layout->insertItem(layout->indexOf(home_) + 1,
                        new SpillItem(settingsScroll_, QMargins(cardSpill, 0, cardSpill, 0)));
+    keepFooterLast();
+    connect(settings_, &SettingsView::contentChanged, this, &PanelView::keepFooterLast);
+}
+
+void PanelView::keepFooterLast() {
+    // The settings are made after the footer; Tab should still reach them first, as they read.
+    QWidget* last = nullptr;
+    for (QWidget* widget = settings_->nextInFocusChain(); widget != settings_;
+         widget = widget->nextInFocusChain()) {
+        if (settings_->isAncestorOf(widget)) {
+            last = widget;
+        }
+    }
+    if (last == nullptr) {
+        return;
+    }
+    QWidget::setTabOrder(last, footer_->settingsButton());
+    QWidget::setTabOrder(footer_->settingsButton(), footer_->dashboardButton());
+    QWidget::setTabOrder(footer_->dashboardButton(), footer_->quitButton());
 }
 
 void PanelView::setHeightLimit(std::optional<int> limit) {
@@ -185,6 +206,13 @@ void PanelView::paintEvent(QPaintEvent* event) {
     Paper::fill(painter, QRectF(rect()));
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     BoxedSection::paintBoxes(painter, this);
+    if (!isWindow() && window()->windowFlags().testFlag(Qt::FramelessWindowHint)) {
+        // Without a frame the panel needs an edge of its own against paper-coloured windows.
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Ink::mix(Ink::ink(), Ink::paper(), 0.35), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75));
+    }
 }
 
 void PanelView::showEvent(QShowEvent* event) {
@@ -242,6 +270,7 @@ void PanelView::connectModel() {
     connect(&model_, &app::AppModel::lastUndoneIDChanged, this, banner);
     connect(&model_, &app::AppModel::historyChanged, this, [this] {
         recent_->refresh();
+        banner_->refresh();
         relayout();
     });
 }

@@ -72,6 +72,7 @@ private:
     // Content changed height: the fitting size must be measured again.
     void relayout();
     void makeSettings();
+    void keepFooterLast();
     // Gives the settings' scroll view the page's height, or what the height limit leaves.
     void fitSettings();
     std::optional<int> effectiveHeightLimit() const;

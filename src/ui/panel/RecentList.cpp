@@ -36,6 +36,8 @@ RecentList::RecentList(app::AppModel& model, QWidget* parent)
     layout->addWidget(note_);
 
     scroll_->setFrameShape(QFrame::NoFrame);
+    // The rows are read out through the column; an unmarked stop for Tab would only confuse.
+    scroll_->setFocusPolicy(Qt::NoFocus);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     SlimScrollBar::apply(scroll_);

@@ -1,6 +1,7 @@
 #include "panel/RecordRow.h"
 
 #include "AppModel.h"
+#include "look/BidiText.h"
 #include "look/CrayonBox.h"
 #include "look/Fonts.h"
 #include "look/Icons.h"
@@ -133,13 +134,15 @@ void RecordRow::relayout() {
     markRect_ = QRectF(left, top + (nameMetrics.height() - markSize) / 2, markSize, markSize);
     namePos_ = QPointF(left + markSize + markSpacing, top);
     const qreal nameWidth = std::max<qreal>(0, width - markSize - markSpacing);
-    name_ = plainText(nameMetrics.elidedText(RecordPresentation::stemOf(record_.currentName),
-                                             Qt::ElideRight, nameWidth));
+    name_ = plainText(
+        nameMetrics.elidedText(BidiText::isolated(RecordPresentation::stemOf(record_.currentName)),
+                               Qt::ElideRight, nameWidth));
     name_.prepare(QTransform(), nameFont_);
 
     originalPos_ = QPointF(left, top + firstLine + columnSpacing);
     const QString original = originalMetrics.elidedText(
-        RecordPresentation::stemOf(record_.originalName), Qt::ElideRight, width);
+        BidiText::isolated(RecordPresentation::stemOf(record_.originalName)), Qt::ElideRight,
+        width);
     original_ = plainText(original);
     original_.prepare(QTransform(), originalFont_);
     strike_ = RecordPresentation::strikeLine(originalMetrics, originalPos_,

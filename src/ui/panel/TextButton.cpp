@@ -1,5 +1,7 @@
 #include "panel/TextButton.h"
 
+#include "look/FocusRing.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -9,14 +11,17 @@ TextButton::TextButton(const QString& text, const QFont& font, const QColor& col
     : QAbstractButton(parent), color_(color) {
     setText(text);
     setFont(font);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    FocusRing::attach(this);
 }
 
 QSize TextButton::sizeHint() const {
     const QFontMetricsF metrics(font());
-    return QSizeF(std::ceil(metrics.horizontalAdvance(text())) + 2, std::ceil(metrics.height()))
+    // Room around the text for the focus mark.
+    return QSizeF(std::ceil(metrics.horizontalAdvance(text())) + 2 + 2 * focusRoom,
+                  std::ceil(metrics.height()) + 2 * focusRoom)
         .toSize();
 }
 
@@ -30,6 +35,10 @@ void TextButton::paintEvent(QPaintEvent*) {
     }
     painter.setPen(color);
     painter.drawText(QRectF(rect()), Qt::AlignCenter, text());
+    if (FocusRing::isShown(this)) {
+        const qreal inset = focusRoom / 2.0;
+        FocusRing::paint(painter, QRectF(rect()).adjusted(inset, inset, -inset, -inset), 6, 11, 0);
+    }
 }
 
 } // namespace ui

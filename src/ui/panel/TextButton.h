@@ -15,6 +15,8 @@ public:
 
     QSize sizeHint() const override;
 
+    static constexpr int focusRoom = 4;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -16,6 +18,25 @@ std::optional<Qt::KeyboardModifiers>& dropModifiers() {
 }
 
 } // namespace
+
+void ViewServices::showExplanation(QFileDialog& dialog, const QString& message) {
+    if (message.isEmpty()) {
+        return;
+    }
+    // Qt's own dialog is a grid under one layout; a native one has no widgets to extend.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (grid == nullptr) {
+        return;
+    }
+    auto* label = new QLabel(message, &dialog);
+    label->setObjectName(QStringLiteral("explanation"));
+    label->setWordWrap(true);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    grid->addWidget(label, grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 void ViewServices::fill(app::AppServices& services) {
     if (!services.chooseFolder) {
@@ -35,6 +56,8 @@ std::optional<std::filesystem::path> ViewServices::chooseFolder(const app::Folde
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setLabelText(QFileDialog::Accept, request.buttonTitle);
+    // Window managers cut long titles: the explanation shows inside the dialog as well.
+    showExplanation(dialog, request.message);
     if (request.startFolder) {
         dialog.setDirectory(QString::fromStdString(request.startFolder->string()));
     }

@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <optional>
 
+class QFileDialog;
+class QString;
+
 namespace ui {
 
 // The model's seams that only the windows can serve: the folder chooser, the Alt key while
@@ -19,6 +22,8 @@ public:
     static std::optional<std::filesystem::path> chooseFolder(const app::FolderRequest& request);
     // The modifiers of the drop being handled, else the keyboard's state now.
     static bool altHeld();
+    // Puts the chooser's explanation into the dialog, not only into its title.
+    static void showExplanation(QFileDialog& dialog, const QString& message);
     // Undoes typing when a text field has the focus.
     static bool passUndoToTextEditor();
 

@@ -2,12 +2,14 @@
 
 #include "AppModel.h"
 #include "look/CrayonButton.h"
+#include "look/CrayonToggle.h"
 #include "look/Fonts.h"
 #include "look/Ink.h"
 #include "look/Paper.h"
 #include "naming/NamingStyle.h"
 #include "panel/BoxedSection.h"
 #include "panel/EngineBadge.h"
+#include "panel/IconButton.h"
 #include "panel/SpillItem.h"
 #include "panel/ToggleRow.h"
 #include "panel/WrappedText.h"
@@ -199,6 +201,13 @@ void SettingsView::refreshFolders() {
                 [this](const QString& path) { model_.removeWatchedFolder(path); });
         folders_->addWidget(row);
     }
+    // New rows join the end of the focus chain: put them back between Downloads and the button.
+    QWidget* previous = downloads_->toggle();
+    for (FolderRow* row : folderRows()) {
+        QWidget::setTabOrder(previous, row->removeButton());
+        previous = row->removeButton();
+    }
+    QWidget::setTabOrder(previous, addFolder_);
     emit contentChanged();
 }
 

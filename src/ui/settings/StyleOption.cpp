@@ -1,9 +1,12 @@
 #include "settings/StyleOption.h"
 
+#include "access/Accessibility.h"
+#include "look/FocusRing.h"
 #include "look/Fonts.h"
 #include "look/Ink.h"
 #include "look/PointerCursor.h"
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -20,12 +23,16 @@ constexpr qreal padY = 5;
 } // namespace
 
 StyleOption::StyleOption(const QString& text, QWidget* parent) : QAbstractButton(parent) {
+    // Before anything that may make Qt describe the button for screen readers.
+    setProperty("accessibleKind", QStringLiteral("radio"));
+    Accessibility::install();
     setText(text);
     setAccessibleName(text);
     setFocusPolicy(Qt::TabFocus);
     setToolTip(text);
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     PointerCursor::attach(this);
+    FocusRing::attach(this);
 }
 
 void StyleOption::setSelected(bool selected) {
@@ -35,6 +42,10 @@ void StyleOption::setSelected(bool selected) {
     selected_ = selected;
     updateGeometry();
     update();
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 QFont StyleOption::textFont() const {
@@ -88,6 +99,10 @@ void StyleOption::paintEvent(QPaintEvent*) {
     }
     painter.drawText(QRectF(left, 0, available, height()), Qt::AlignLeft | Qt::AlignVCenter,
                      shown_);
+    if (FocusRing::isShown(this)) {
+        // Inside the option: its neighbours sit close above and below.
+        FocusRing::paint(painter, QRectF(rect()).adjusted(2, 2, -2, -2), 6, 31, 0);
+    }
 }
 
 } // namespace ui

@@ -8,6 +8,7 @@ namespace ui {
 // that is filled while the style is the chosen one.
 class StyleOption : public QAbstractButton {
     Q_OBJECT
+    Q_PROPERTY(bool selected READ isSelected)
 
 public:
     explicit StyleOption(const QString& text, QWidget* parent = nullptr);
