@@ -20,7 +20,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: the image-format plugins (WebP, TIFF,
 # HEIF for thumbnails) and the English text-recognition data. The SVG library, which also holds
 # the SVG icon plugin, comes from the linked Qt SVG.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, tesseract-ocr-eng")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, tesseract-ocr-eng, libsqlite3-0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS gnome-shell-extension-appindicator)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
