@@ -3,7 +3,10 @@
 #include "AppSettings.h"
 #include "FolderWatcher.h"
 #include "LoginItem.h"
+#include "TextIndexKeeper.h"
 #include "files/HistoryStore.h"
+#include "naming/Namer.h"
+#include "reading/TextReader.h"
 #include "rules/FileRules.h"
 
 #include <QCoreApplication>
@@ -49,6 +52,7 @@ AppModel::AppModel(AppServices services, QObject* parent)
 
 AppModel::~AppModel() {
     abandonNaming();
+    textIndex_.reset();
     // The pools wait for their threads, which the cancellation has released.
     namingPool_.clear();
     backgroundPool_.clear();
@@ -100,11 +104,27 @@ void AppModel::start() {
     // `engine_` keeps its text-only placeholder until the check answers.
     refreshEngine();
     pruneMissing();
+    startTextIndex();
     updateWatcher();
     if (notify_ && services_.runningAsApplication && services_.requestNotificationPermission) {
         services_.requestNotificationPermission();
     }
     startWarmUp();
+}
+
+void AppModel::startTextIndex() {
+    auto read = services_.readText;
+    if (!read) {
+        read = [](const Path& file) {
+            return engine::TextReader::read(file, engine::Namer::maxPixelSize).lines;
+        };
+    }
+    textIndex_ = std::make_unique<TextIndexKeeper>(
+        store_->fileURL().parent_path() / engine::TextIndex::fileName, std::move(read),
+        [this](const QString& message) { setMessage(message); });
+    connect(this, &AppModel::historyChanged, textIndex_.get(),
+            [this] { textIndex_->follow(history_); });
+    textIndex_->follow(history_);
 }
 
 void AppModel::startWarmUp() {

@@ -29,6 +29,7 @@ namespace app {
 class AppSettings;
 class FolderWatcher;
 class LoginItem;
+class TextIndexKeeper;
 
 // The one application model: settings, history, learned corrections, folder watchers, the
 // naming queue and the status line. Confined to the main thread; only the namer's work runs
@@ -59,6 +60,8 @@ public:
     const std::vector<engine::Correction>& corrections() const { return corrections_; }
     bool isWorking() const { return isWorking_; }
     const std::set<std::string>& producedPaths() const { return producedPaths_; }
+    // The full text of the records' images; it follows the history by itself.
+    const TextIndexKeeper& textIndex() const { return *textIndex_; }
     // Folders watched besides the screenshot folder, duplicates and the screenshot folder
     // itself left out.
     std::vector<Path> watchedExtraFolders() const;
@@ -116,6 +119,7 @@ signals:
 private:
     void start();
     void startWarmUp();
+    void startTextIndex();
     // Quitting: requests waiting for the model are abandoned and late results ignored.
     void abandonNaming();
     void applyLoginDefault();
@@ -185,6 +189,7 @@ private:
     // Records left out of the history file that the user was already told about.
     std::set<std::string> unsavedReported_;
     std::unique_ptr<UnfinishedFiles> unfinished_;
+    std::unique_ptr<TextIndexKeeper> textIndex_;
 };
 
 } // namespace app

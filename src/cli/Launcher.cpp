@@ -1,5 +1,6 @@
 #include "Launcher.h"
 
+#include "FindMode.h"
 #include "ListMode.h"
 #include "ModelSettings.h"
 #include "NamingModes.h"
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <iostream>
 #include <optional>
+#include <unistd.h>
 
 namespace cli {
 
@@ -48,6 +50,9 @@ Invocation Launcher::decide(const std::vector<std::string>& arguments) {
     if (auto folder = operandAfter(arguments, "--list")) {
         return {Mode::list, {*folder}};
     }
+    if (auto it = find(arguments, "--find")) {
+        return {Mode::find, Args(std::next(*it), arguments.end())};
+    }
     if (contains(arguments, "--bench")) {
         return {Mode::bench, {}};
     }
@@ -74,6 +79,7 @@ std::string Launcher::usage() {
            "  --list FOLDER       show the images of FOLDER that have vague names\n"
            "  --suggest FILE...   print the name each file would get, renaming nothing\n"
            "  --tidy FOLDER       rename the images of FOLDER that have vague names\n"
+           "  --find WORDS...     list the renamed images whose text holds WORDS, newest first\n"
            "  --snapshot FOLDER   render the program's views to PNG files\n"
            "  --bench             measure naming and drawing times\n"
            "  --watch             name new screenshots without any window, printing each rename\n"
@@ -99,6 +105,9 @@ int Launcher::run(const Invocation& invocation) {
         return NamingModes::tidy(invocation.operands.front(),
                                  engine::Namer(ModelSettings::load(engine::Environment::process())),
                                  std::cout);
+    case Invocation::Mode::find:
+        return FindMode::run(invocation.operands, FindMode::indexFile(), std::cout, std::cerr,
+                             ::isatty(STDOUT_FILENO) != 0);
     case Invocation::Mode::version:
         std::cout << versionText() << '\n';
         return 0;

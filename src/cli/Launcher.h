@@ -7,7 +7,18 @@ namespace cli {
 
 // What the command line asks for. Decided once, on the raw argument list.
 struct Invocation {
-    enum class Mode { suggest, tidy, list, bench, snapshot, watch, help, version, application };
+    enum class Mode {
+        suggest,
+        tidy,
+        list,
+        find,
+        bench,
+        snapshot,
+        watch,
+        help,
+        version,
+        application
+    };
     Mode mode = Mode::application;
     std::vector<std::string> operands;
 

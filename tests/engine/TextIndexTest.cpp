@@ -69,6 +69,13 @@ TEST_F(TextIndexTest, removedEntriesLeaveNoTextBehind) {
     ASSERT_TRUE(index.setText("A", {"secret invoice"}));
     ASSERT_TRUE(index.remove({"A"}));
     EXPECT_TRUE(index.search("invoice").empty());
+    // Nor in the bytes of the file and its journal.
+    for (const auto& path : {file, std::filesystem::path(file.string() + "-wal")}) {
+        std::ifstream stream(path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(stream)), {});
+        EXPECT_EQ(bytes.find("secret invoice"), std::string::npos) << path;
+        EXPECT_EQ(bytes.find("nvo"), std::string::npos) << path;
+    }
     // A reading that finishes after its record went stays out.
     ASSERT_TRUE(index.setText("A", {"secret invoice"}));
     EXPECT_TRUE(index.search("invoice").empty());

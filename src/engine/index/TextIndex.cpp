@@ -175,7 +175,8 @@ int TextIndex::prepareSchema() {
     if (!mode.ok() || mode.step() != SQLITE_ROW || mode.text(0) != "wal") {
         return errorCode();
     }
-    if (!exec("PRAGMA synchronous=NORMAL") || !exec(schema)) {
+    // What is deleted is overwritten, not only unlinked: the text must not outlive its record.
+    if (!exec("PRAGMA synchronous=NORMAL") || !exec("PRAGMA secure_delete=ON") || !exec(schema)) {
         return errorCode();
     }
     Statement check(db_, "PRAGMA quick_check");
@@ -234,7 +235,13 @@ bool TextIndex::remove(const std::vector<std::string>& ids) {
     for (const auto& id : ids) {
         ok = ok && statement.bind(1, id).run();
     }
-    return exec(ok ? "COMMIT" : "ROLLBACK") && ok;
+    if (!exec(ok ? "COMMIT" : "ROLLBACK") || !ok) {
+        return false;
+    }
+    // The full-text index only marks deleted text until its segments are merged, and the
+    // journal keeps old pages until a checkpoint: both are done now.
+    return exec("INSERT INTO record_text(record_text) VALUES ('optimize')") &&
+           exec("PRAGMA wal_checkpoint(TRUNCATE)");
 }
 
 std::vector<TextIndex::Entry> TextIndex::entries() const {

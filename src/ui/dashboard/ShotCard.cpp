@@ -197,8 +197,13 @@ std::vector<QRectF> ShotCard::buttonRects(const QRectF& cell, std::size_t count)
     return rects;
 }
 
+QString ShotCard::quotedTextLine(const QString& textLine) {
+    return QStringLiteral("\u201C") + textLine + QStringLiteral("\u201D");
+}
+
 void ShotCard::paint(QPainter& painter, const QRectF& cell, const RenameRecord& record,
-                     const QString& query, qreal hover, const QImage& image) {
+                     const QString& query, qreal hover, const QImage& image,
+                     const QString& textLine) {
     const QRectF box = boxRect(cell);
     painter.save();
     if (hover > 0) {
@@ -237,7 +242,12 @@ void ShotCard::paint(QPainter& painter, const QRectF& cell, const RenameRecord& 
     TextDrawing::paint(painter, QRectF(left, y, width, nameHeight), shownStem(record), nameFont(),
                        Ink::ink(), DashboardText::highlight(shownStem(record), query), 2);
     y += nameHeight + namesSpacing;
-    if (record.undone) {
+    if (!textLine.isEmpty()) {
+        const QString shown = quotedTextLine(textLine);
+        TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(oldNameFont())), shown,
+                           oldNameFont(), Ink::ink3(), DashboardText::highlight(shown, query), 1);
+        y += std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
+    } else if (record.undone) {
         TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(noteFont())),
                            secondLine(record), noteFont(), Ink::ink4(), std::nullopt, 1);
         y += lineHeight(noteFont());
