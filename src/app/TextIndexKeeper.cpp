@@ -95,18 +95,18 @@ void TextIndexKeeper::follow(const std::vector<engine::RenameRecord>& history) {
             unread_.erase(id);
         }
     }
-    bool ok = index_.remove(removed);
+    std::vector<engine::TextIndex::Entry> changed;
     for (const auto& id : order) {
         const auto& entry = wanted.at(id);
         const auto known = known_.find(id);
         if (known == known_.end() || !(known->second == entry)) {
-            ok = ok && index_.put(entry);
+            changed.push_back(entry);
         }
         if (known == known_.end()) {
             unread_.insert(id);
         }
     }
-    if (!ok) {
+    if (!index_.remove(removed) || !index_.put(changed)) {
         failed();
         return;
     }

@@ -127,7 +127,7 @@ TEST_F(TextIndexTest, searchIgnoresCaseBeyondAsciiAndShortensLongLinesBeforeTheM
     EXPECT_EQ(index.search("çikiş").front().line, "ÇIKIŞ YAP");
     EXPECT_EQ(idsOf(index.search("über die")), std::vector<std::string>{"A"});
     EXPECT_EQ(index.search("über die").front().line,
-              "\u2026" + std::string(23, 'x') + " Über die Straße");
+              "\u2026" + std::string(11, 'x') + " Über die Straße");
     // Under Turkish rules "I" lower-cases to a dotless "ı", so "çikiş" is another word.
     EXPECT_TRUE(index.search("çikiş", "tr").empty());
 }

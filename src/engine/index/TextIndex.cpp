@@ -218,6 +218,20 @@ bool TextIndex::put(const Entry& entry) {
                                  .run();
 }
 
+bool TextIndex::put(const std::vector<Entry>& entries) {
+    if (entries.empty()) {
+        return true;
+    }
+    if (!exec("BEGIN")) {
+        return false;
+    }
+    bool ok = true;
+    for (const auto& entry : entries) {
+        ok = ok && put(entry);
+    }
+    return exec(ok ? "COMMIT" : "ROLLBACK") && ok;
+}
+
 bool TextIndex::setText(const std::string& id, const std::vector<std::string>& lines) {
     Statement statement(db_, "UPDATE record SET body = ?2 WHERE id = ?1");
     return statement.ok() && statement.bind(1, id).bind(2, joined(lines)).run();

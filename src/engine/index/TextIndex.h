@@ -53,6 +53,8 @@ public:
     // Every write answers false when the file refused it (full disk, read-only folder).
     // Inserts the entry without text, or changes its path, names and date, keeping the text.
     bool put(const Entry& entry);
+    // The same for many, in one transaction.
+    bool put(const std::vector<Entry>& entries);
     // Stores the text of an entry that is still there; a removed entry stays removed.
     bool setText(const std::string& id, const std::vector<std::string>& lines);
     bool remove(const std::vector<std::string>& ids);
