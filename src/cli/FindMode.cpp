@@ -1,7 +1,8 @@
 #include "FindMode.h"
 
-#include "files/HistoryStore.h"
 #include "index/TextIndex.h"
+
+#include <cstdlib>
 
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
@@ -50,7 +51,15 @@ std::string marked(const std::string& line, const std::string& query) {
 } // namespace
 
 std::filesystem::path FindMode::indexFile() {
-    return engine::HistoryStore("Quillmark").fileURL().parent_path() / engine::TextIndex::fileName;
+    // Found as the history store finds its folder, without making it: looking makes no files.
+    std::filesystem::path dataHome;
+    if (const char* value = std::getenv("XDG_DATA_HOME");
+        value != nullptr && std::filesystem::path(value).is_absolute()) {
+        dataHome = value;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr) {
+        dataHome = std::filesystem::path(home) / ".local" / "share";
+    }
+    return dataHome / "Quillmark" / engine::TextIndex::fileName;
 }
 
 int FindMode::run(const std::vector<std::string>& words, const std::filesystem::path& indexFile,
