@@ -1,6 +1,7 @@
 #include "TextIndexKeeper.h"
 
 #include "files/HistoryStore.h"
+#include "reading/ParallelLineReader.h"
 
 #include <QPointer>
 #include <QThread>
@@ -24,6 +25,7 @@ engine::TextIndex::Entry entryOf(const engine::RenameRecord& record) {
 void lowestPriority() {
     QThread::currentThread()->setPriority(QThread::IdlePriority);
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 19);
+    engine::ParallelLineReader::setHelperAllowedOnThisThread(false);
 }
 
 } // namespace
