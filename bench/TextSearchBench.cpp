@@ -312,8 +312,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const int count = argc > 1 ? std::atoi(argv[1]) : 500;
     const int toRead = argc > 2 ? std::atoi(argv[2]) : count;
-    std::printf("dashboard search, %d records, 1040 x 700:\n", count);
-    keystrokes(count);
+    if (count > 0) {
+        std::printf("dashboard search, %d records, 1040 x 700:\n", count);
+        keystrokes(count);
+    }
     if (toRead > 0) {
         backgroundReading(toRead);
     }
