@@ -28,6 +28,9 @@ void lowestPriority() {
     engine::ParallelLineReader::setHelperAllowedOnThisThread(false);
 }
 
+// Characters kept before the match, so that it stays in sight on a card.
+constexpr int cardLead = 12;
+
 } // namespace
 
 const QString TextIndexKeeper::damagedMessage =
@@ -166,7 +169,7 @@ void TextIndexKeeper::stored(const std::string& id, const std::vector<std::strin
 std::unordered_map<std::string, std::string>
 TextIndexKeeper::search(const std::string& query, const std::string& locale) const {
     std::unordered_map<std::string, std::string> lines;
-    for (auto& hit : index_.search(query, locale)) {
+    for (auto& hit : index_.search(query, locale, cardLead)) {
         lines.emplace(std::move(hit.id), std::move(hit.line));
     }
     return lines;

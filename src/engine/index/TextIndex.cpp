@@ -286,8 +286,8 @@ std::optional<std::string> TextIndex::text(const std::string& id) const {
     return statement.text(0);
 }
 
-std::vector<TextIndex::Hit> TextIndex::search(const std::string& query,
-                                              const std::string& locale) const {
+std::vector<TextIndex::Hit> TextIndex::search(const std::string& query, const std::string& locale,
+                                              int lead) const {
     std::vector<Hit> hits;
     const auto length = icu::UnicodeString::fromUTF8(query).countChar32();
     if (db_ == nullptr || static_cast<std::size_t>(length) < shortestQuery) {
@@ -300,7 +300,7 @@ std::vector<TextIndex::Hit> TextIndex::search(const std::string& query,
                              "WHERE record_text MATCH ?1 ORDER BY r.date DESC, r.n DESC");
     statement.bind(1, quotedForMatch(query));
     while (statement.step() == SQLITE_ROW) {
-        if (auto line = match.firstLine(statement.text(2))) {
+        if (auto line = match.firstLine(statement.text(2), lead)) {
             hits.push_back({statement.text(0), statement.text(1), std::move(*line)});
         }
     }

@@ -66,7 +66,9 @@ public:
 
     // Entries whose text holds the trimmed query, newest first, compared case-insensitively
     // under the ICU `locale` (empty: the process default). Any characters are plain text.
-    std::vector<Hit> search(const std::string& query, const std::string& locale = {}) const;
+    // A line is shortened to `lead` characters before the match when that is not negative.
+    std::vector<Hit> search(const std::string& query, const std::string& locale = {},
+                            int lead = -1) const;
 
 private:
     bool openFile(bool create);

@@ -38,7 +38,7 @@ std::optional<std::string> TextMatch::firstLine(const std::string& text, int lea
         // is shown from its start.
         if (const int32_t at = lowered.indexOf(folded_); at >= 0) {
             int32_t from = 0;
-            if (lowered.length() == line.length() && line.countChar32(0, at) > lead) {
+            if (lead >= 0 && lowered.length() == line.length() && line.countChar32(0, at) > lead) {
                 from = line.moveIndex32(at, -lead);
             }
             std::string shown = from > 0 ? "\u2026" : "";

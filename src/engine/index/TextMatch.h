@@ -16,8 +16,8 @@ public:
 
     bool isEmpty() const { return folded_.isEmpty(); }
     // The first of the '\n'-separated lines of `text` that holds the query, shortened at the
-    // front to at most `lead` characters before the match so that a card can show it.
-    std::optional<std::string> firstLine(const std::string& text, int lead = 12) const;
+    // front to at most `lead` characters before the match when `lead` is not negative.
+    std::optional<std::string> firstLine(const std::string& text, int lead = -1) const;
 
 private:
     icu::Locale locale_;
