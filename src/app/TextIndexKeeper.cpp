@@ -3,6 +3,7 @@
 #include "files/HistoryStore.h"
 #include "reading/ParallelLineReader.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QThread>
 
@@ -42,8 +43,9 @@ const QString TextIndexKeeper::unavailableMessage =
 
 TextIndexKeeper::TextIndexKeeper(std::filesystem::path file, Reader reader, Say say,
                                  QObject* parent)
-    : QObject(parent), index_(std::move(file)), reader_(std::move(reader)), say_(std::move(say)) {
-    pool_.setMaxThreadCount(1);
+    : QObject(parent), index_(std::move(file)), reader_(std::move(reader)), say_(std::move(say)),
+      pool_(new QThreadPool) {
+    pool_->setMaxThreadCount(1);
     switch (index_.open()) {
     case engine::TextIndex::Opened::rebuilt:
         say_(damagedMessage);
@@ -66,8 +68,11 @@ TextIndexKeeper::TextIndexKeeper(std::filesystem::path file, Reader reader, Say 
 }
 
 TextIndexKeeper::~TextIndexKeeper() {
-    pool_.clear();
-    pool_.waitForDone();
+    pool_->clear();
+    // A reading still under way is left to finish on its own; its result is dropped.
+    if (pool_->waitForDone(quitWaitMs)) {
+        delete pool_;
+    }
 }
 
 void TextIndexKeeper::failed() {
@@ -139,11 +144,16 @@ void TextIndexKeeper::readNext() {
     QPointer<TextIndexKeeper> self(this);
     const std::string id = reading_;
     auto reader = reader_;
-    pool_.start([self, reader, file, id] {
+    pool_->start([self, reader, file, id] {
         lowestPriority();
         auto lines = reader(file);
+        // Posted to the application, which outlives the keeper, and dropped there if it went.
+        auto* application = QCoreApplication::instance();
+        if (application == nullptr) {
+            return;
+        }
         QMetaObject::invokeMethod(
-            self.data(),
+            application,
             [self, id, lines = std::move(lines)] {
                 if (self) {
                     self->stored(id, lines);

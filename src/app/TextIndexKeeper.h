@@ -44,6 +44,9 @@ public:
     // Images still to be read, the one being read included.
     std::size_t pending() const { return toRead_.size() + (reading_.empty() ? 0 : 1); }
 
+    // How long going away waits for a reading under way.
+    static constexpr int quitWaitMs = 300;
+
     static const QString damagedMessage;
     static const QString unavailableMessage;
 
@@ -66,8 +69,9 @@ private:
     std::deque<std::string> toRead_; // newest first
     std::string reading_;
     bool told_ = false;
-    // One thread, so readings never compete with each other for the second core.
-    QThreadPool pool_;
+    // One thread, so readings never compete with each other for the second core. Not waited
+    // for long when going away: at the lowest priority a reading may not finish soon.
+    QThreadPool* pool_;
 };
 
 } // namespace app
