@@ -21,7 +21,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # HEIF for thumbnails) and the English text-recognition data. The SVG library, which also holds
 # the SVG icon plugin, comes from the linked Qt SVG.
 # Wayland sessions need qt6-wayland to open a window at all; xdg-open opens files and folders.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, qt6-wayland, tesseract-ocr-eng")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, qt6-wayland, tesseract-ocr-eng, libsqlite3-0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS gnome-shell-extension-appindicator)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)

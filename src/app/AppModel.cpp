@@ -5,11 +5,15 @@
 #include "LoginItem.h"
 #include "ModelChooser.h"
 #include "ModelPull.h"
+#include "TextIndexKeeper.h"
 #include "files/HistoryStore.h"
+#include "naming/Namer.h"
+#include "reading/TextReader.h"
 #include "rules/FileRules.h"
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QThreadPool>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
@@ -51,6 +55,7 @@ AppModel::AppModel(AppServices services, QObject* parent)
 
 AppModel::~AppModel() {
     abandonNaming();
+    textIndex_.reset();
     // The pools wait for their threads, which the cancellation has released.
     namingPool_.clear();
     modelPool_.clear();
@@ -109,6 +114,7 @@ void AppModel::start() {
     refreshEngine();
     startModelChooser();
     pruneMissing();
+    startTextIndex();
     if (readOnly) {
         return;
     }
@@ -117,6 +123,31 @@ void AppModel::start() {
         services_.requestNotificationPermission();
     }
     startWarmUp();
+}
+
+void AppModel::startTextIndex() {
+    auto read = services_.readText;
+    if (!read) {
+        read = [](const Path& file) {
+            return engine::TextReader::read(file, engine::Namer::maxPixelSize).lines;
+        };
+    }
+    auto file = store_->fileURL().parent_path() / engine::TextIndex::fileName;
+    if (services_.readOnly) {
+        // Snapshots and benches search what the user's index holds, in a copy they may write.
+        textIndexCopy_ = std::make_unique<QTemporaryDir>();
+        const Path copy = Path(textIndexCopy_->path().toStdString()) / file.filename();
+        for (const char* suffix : {"", "-wal"}) {
+            std::error_code error;
+            std::filesystem::copy_file(file.string() + suffix, copy.string() + suffix, error);
+        }
+        file = copy;
+    }
+    textIndex_ = std::make_unique<TextIndexKeeper>(file, std::move(read),
+        [this](const QString& message) { setMessage(message); });
+    connect(this, &AppModel::historyChanged, textIndex_.get(),
+            [this] { textIndex_->follow(history_); });
+    textIndex_->follow(history_);
 }
 
 void AppModel::startWarmUp() {

@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+class QTemporaryDir;
+
 namespace engine {
 class HistoryStore;
 }
@@ -32,6 +34,7 @@ class FolderWatcher;
 class LoginItem;
 class ModelChooser;
 class ModelPull;
+class TextIndexKeeper;
 
 // The one application model: settings, history, learned corrections, folder watchers, the
 // naming queue and the status line. Confined to the main thread; only the namer's work runs
@@ -62,6 +65,8 @@ public:
     const std::vector<engine::Correction>& corrections() const { return corrections_; }
     bool isWorking() const { return isWorking_; }
     const std::set<std::string>& producedPaths() const { return producedPaths_; }
+    // The full text of the records' images; it follows the history by itself.
+    const TextIndexKeeper& textIndex() const { return *textIndex_; }
     // Folders watched besides the screenshot folder, duplicates and the screenshot folder
     // itself left out.
     std::vector<Path> watchedExtraFolders() const;
@@ -132,6 +137,7 @@ private:
     void start();
     void startModelChooser();
     void startWarmUp();
+    void startTextIndex();
     // Quitting: requests waiting for the model are abandoned and late results ignored.
     void abandonNaming();
     void applyLoginDefault();
@@ -225,6 +231,8 @@ private:
     std::unique_ptr<UnfinishedFiles> unfinished_;
     std::unique_ptr<ModelChooser> modelChooser_;
     std::unique_ptr<ModelPull> modelPull_;
+    std::unique_ptr<QTemporaryDir> textIndexCopy_; // read-only runs index a copy, gone last
+    std::unique_ptr<TextIndexKeeper> textIndex_;
 };
 
 } // namespace app

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace app {
@@ -44,6 +45,8 @@ struct AppServices {
     // How long a watched folder may be gone before the user is told it cannot be watched.
     std::chrono::milliseconds folderGoneGrace{5000};
     std::function<std::chrono::system_clock::time_point()> now;
+    // Every text line of an image, for the text index. Null: the real reading.
+    std::function<std::vector<std::string>(const std::filesystem::path& file)> readText;
 
     // Looks at the user's settings and history and changes nothing: no watching, no history
     // or settings writes, no login item, no model warm-up (snapshots and benches).

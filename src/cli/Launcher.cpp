@@ -1,5 +1,6 @@
 #include "Launcher.h"
 
+#include "FindMode.h"
 #include "ListMode.h"
 #include "ModelsMode.h"
 #include "NamingModes.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <iostream>
 #include <optional>
+#include <unistd.h>
 
 namespace cli {
 
@@ -52,6 +54,9 @@ Invocation Launcher::decide(const std::vector<std::string>& arguments) {
     if (contains(arguments, "--models")) {
         return {Mode::models, {}};
     }
+    if (auto it = find(arguments, "--find")) {
+        return {Mode::find, Args(std::next(*it), arguments.end())};
+    }
     if (contains(arguments, "--bench")) {
         return {Mode::bench, {}};
     }
@@ -79,6 +84,7 @@ std::string Launcher::usage() {
            "  --suggest FILE...   print the name each file would get, renaming nothing\n"
            "  --tidy FOLDER       rename the images of FOLDER that have vague names\n"
            "  --models            show the model servers on this computer and their models\n"
+           "  --find WORDS...     list the renamed images whose text holds WORDS, newest first\n"
            "  --snapshot FOLDER   render the program's views to PNG files\n"
            "  --bench             measure naming and drawing times\n"
            "  --watch             name new screenshots without any window, printing each rename\n"
@@ -107,6 +113,9 @@ int Launcher::run(const Invocation& invocation) {
     case Invocation::Mode::models:
         return ModelsMode::run(engine::ModelSettings::load(engine::Environment::process()),
                                engine::Environment::process(), std::cout);
+    case Invocation::Mode::find:
+        return FindMode::run(invocation.operands, FindMode::indexFile(), std::cout, std::cerr,
+                             ::isatty(STDOUT_FILENO) != 0);
     case Invocation::Mode::version:
         std::cout << versionText() << '\n';
         return 0;

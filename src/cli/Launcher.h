@@ -12,6 +12,7 @@ struct Invocation {
         tidy,
         list,
         models,
+        find,
         bench,
         snapshot,
         watch,

@@ -146,6 +146,28 @@ TEST_F(DashboardModelTest, highlightMarksTheFirstMatchOnlyInUtf16Units) {
     EXPECT_EQ(DashboardModel::highlightRange("Chart", "pie"), std::nullopt);
 }
 
+TEST_F(DashboardModelTest, textMatchesFollowTheNameMatchesWithinTheScopeAndCountInTheSubtitle) {
+    history_ = {record("Wifi Setup.png", kNow - seconds(10)),
+                record("Router Page.png", kNow - seconds(20)),
+                record("Old Router.png", kNow - seconds(30), true),
+                record("Lunch Menu.png", kNow - seconds(40))};
+    // The text index found the query in the router page, the undone one and the wifi one.
+    const std::unordered_map<std::string, std::string> lines{
+        {history_[0].id, "wifi network"},
+        {history_[1].id, "Join the Wifi network"},
+        {history_[2].id, "wifi"}};
+    const DashboardModel m({&history_, 0, 1, &lines}, DashScope::all(), "wifi", kNow, "en_US");
+    const auto found = m.found();
+    ASSERT_EQ(found.records.size(), 2U);
+    EXPECT_EQ(found.byName, 1U);
+    EXPECT_EQ(found.records[0].currentName, "Wifi Setup.png");
+    EXPECT_EQ(found.records[1].currentName, "Router Page.png");
+    EXPECT_EQ(m.subtitle(), "2 matches for \u201Cwifi\u201D");
+    const DashboardModel undone({&history_, 0, 1, &lines}, DashScope::undone(), "wifi", kNow,
+                                "en_US");
+    EXPECT_EQ(undone.records().size(), 1U);
+}
+
 TEST_F(DashboardModelTest, statisticLabelsFollowTheirCounts) {
     auto labels = [](const DashboardModel& m) {
         const auto s = m.statistics();

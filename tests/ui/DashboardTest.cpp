@@ -1,4 +1,5 @@
 #include "AppModel.h"
+#include "TextIndexKeeper.h"
 #include "dashboard/CardGrid.h"
 #include "dashboard/DashboardToast.h"
 #include "dashboard/DashboardView.h"
@@ -10,13 +11,17 @@
 #include "dashboard/StatsRow.h"
 #include "dashboard/TopBar.h"
 #include "files/HistoryStore.h"
+#include "index/TextIndex.h"
 #include "look/CrayonButton.h"
 #include "panel/RecordPresentation.h"
 #include "support/FakeNamer.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -79,8 +84,8 @@ protected:
             s.autostartFolder = root_ / "autostart";
             s.executablePath = QString::fromStdString((root_ / "build" / "quillmark").string());
             s.reveal = [this](const fs::path& file) { revealed_.push_back(file); };
-            // No model server is asked: the dashboard only shows what the namer reports.
-            s.namer = std::make_shared<test_support::FakeNamer>();
+            s.namer = namer_;
+            s.pause = std::chrono::milliseconds(1);
             model_ = std::make_unique<app::AppModel>(s);
         }
         return *model_;
@@ -98,6 +103,7 @@ protected:
     fs::path root_;
     std::vector<RenameRecord> history_;
     std::vector<fs::path> revealed_;
+    std::shared_ptr<app::NamingService> namer_; // null: the real one
     std::unique_ptr<app::AppModel> model_;
 };
 
@@ -349,6 +355,72 @@ TEST_F(DashboardTest, closingTheDashboardEndsAPlainReportAndResetsTheWindowState
     EXPECT_FALSE(model().message().has_value());
     EXPECT_EQ(view->scope(), app::DashScope::all());
     EXPECT_TRUE(view->query().isEmpty());
+}
+
+// The whole way of one screenshot's text: read after its rename, found by the dashboard by a
+// word and by a part of it, kept in step through undo, rebuilt from a damaged file, and gone
+// with the history.
+TEST_F(DashboardTest, aScreenshotIsFoundByTheTextItShows) {
+    auto namer = std::make_shared<test_support::FakeNamer>();
+    namer->names["Screenshot From 2026-03-14 09-41-22.png"] = "quarterly report";
+    namer_ = namer;
+    const fs::path shot = root_ / "Screenshots" / "Screenshot From 2026-03-14 09-41-22.png";
+    QImage image(1200, 500, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 40));
+    painter.setPen(Qt::black);
+    painter.drawText(60, 120, QStringLiteral("Order confirmation"));
+    painter.drawText(60, 240, QStringLiteral("Mozzarella pizza for two"));
+    painter.end();
+    ASSERT_TRUE(image.save(QString::fromStdString(shot.string())));
+    const fs::path indexFile = root_ / "data" / "Quillmark" / engine::TextIndex::fileName;
+    auto storedPath = [&] {
+        engine::TextIndex index(indexFile);
+        index.open(false);
+        const auto entries = index.entries();
+        return entries.empty() ? std::string() : entries.front().path;
+    };
+
+    auto view = open();
+    model().handleDrop({shot});
+    QTRY_COMPARE_WITH_TIMEOUT(model().history().size(), 1U, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(model().textIndex().pending(), 0U, 60000);
+    const RenameRecord record = model().history().front();
+    EXPECT_EQ(record.currentName, "Quarterly Report.png");
+
+    ui::SearchBox* search = view->topBar()->searchBox();
+    EXPECT_EQ(search->field()->placeholderText(), "Search names and text\u2026");
+    for (const char* query : {"mozzarella", "zzare"}) {
+        search->field()->setText(QString::fromLatin1(query));
+        ASSERT_EQ(view->records().size(), 1U) << query;
+        EXPECT_EQ(view->grid()->textLine(record.id), "Mozzarella pizza for two") << query;
+        EXPECT_EQ(view->topBar()->subtitle(),
+                  QStringLiteral("1 match for \u201C%1\u201D").arg(QString::fromLatin1(query)));
+    }
+    // Found by its name, the card keeps its old name.
+    search->field()->setText(QStringLiteral("quarterly"));
+    ASSERT_EQ(view->records().size(), 1U);
+    EXPECT_TRUE(view->grid()->textLine(record.id).isEmpty());
+
+    model().undo(record);
+    EXPECT_EQ(storedPath(), shot.string());
+    model().nameAgain(record.id);
+    EXPECT_EQ(storedPath(), (root_ / "Screenshots" / "Quarterly Report.png").string());
+
+    view.reset();
+    model_.reset();
+    std::ofstream(indexFile, std::ios::trunc) << std::string(5000, '~');
+    view = open();
+    EXPECT_EQ(model().message(), app::TextIndexKeeper::damagedMessage);
+    QTRY_COMPARE_WITH_TIMEOUT(model().textIndex().pending(), 0U, 60000);
+    view->topBar()->searchBox()->field()->setText(QStringLiteral("mozzarella"));
+    EXPECT_EQ(view->records().size(), 1U);
+
+    model().clearHistory();
+    EXPECT_TRUE(view->records().empty());
+    EXPECT_EQ(storedPath(), "");
+    EXPECT_TRUE(model().textIndex().search("mozzarella").empty());
 }
 
 TEST(DashboardEmptyState, textsFollowTheQueryAsTyped) {

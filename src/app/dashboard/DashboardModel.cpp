@@ -106,14 +106,24 @@ bool DashboardModel::matches(const RenameRecord& record) const {
     return contains(record.currentName) || contains(record.originalName);
 }
 
-std::vector<RenameRecord> DashboardModel::records() const {
-    std::vector<RenameRecord> result;
+DashboardModel::Found DashboardModel::found() const {
+    Found found;
+    std::vector<const RenameRecord*> byText;
     for (const RenameRecord& record : *source_.history) {
-        if (isMember(record, scope_, now_) && matches(record)) {
-            result.push_back(record);
+        if (!isMember(record, scope_, now_)) {
+            continue;
+        }
+        if (matches(record)) {
+            found.records.push_back(record);
+        } else if (source_.textLines && source_.textLines->contains(record.id)) {
+            byText.push_back(&record);
         }
     }
-    return result;
+    found.byName = found.records.size();
+    for (const RenameRecord* record : byText) {
+        found.records.push_back(*record);
+    }
+    return found;
 }
 
 std::string DashboardModel::title() const {

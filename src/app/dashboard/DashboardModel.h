@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -32,6 +33,8 @@ public:
         std::size_t corrections = 0;
         // The screenshot folder plus the further watched folders.
         std::size_t watchedFolders = 1;
+        // Record id to the line of its image's text that holds the query; null: names only.
+        const std::unordered_map<std::string, std::string>* textLines = nullptr;
     };
 
     // `locale` is an ICU locale name ("de_DE", "tr"); empty means the process default.
@@ -46,7 +49,12 @@ public:
     static std::string stem(const std::string& fileName);
 
     bool matches(const engine::RenameRecord& record) const;
-    std::vector<engine::RenameRecord> records() const;
+    struct Found {
+        std::vector<engine::RenameRecord> records; // those whose names match come first
+        std::size_t byName = 0;                    // the rest were found by their text alone
+    };
+    Found found() const;
+    std::vector<engine::RenameRecord> records() const { return found().records; }
     std::string title() const;
     std::string subtitle() const;
     // The same, for a caller that already holds `records()` and its length.

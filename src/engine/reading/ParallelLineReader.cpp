@@ -129,12 +129,18 @@ private:
     std::thread thread_;
 };
 
+thread_local bool helperAllowed = true;
+
 bool helperPays(const std::vector<std::size_t>& order) {
     static const bool severalCores = std::thread::hardware_concurrency() > 1;
-    return severalCores && order.size() > 1;
+    return helperAllowed && severalCores && order.size() > 1;
 }
 
 } // namespace
+
+void ParallelLineReader::setHelperAllowedOnThisThread(bool allowed) {
+    helperAllowed = allowed;
+}
 
 std::vector<TextLine> ParallelLineReader::read(const TesseractRecognizer& page,
                                                const std::vector<std::size_t>& order,

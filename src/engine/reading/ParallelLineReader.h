@@ -17,6 +17,9 @@ public:
     static std::vector<TextLine> read(const TesseractRecognizer& page,
                                       const std::vector<std::size_t>& order,
                                       std::optional<std::size_t> maxLines);
+    // A thread of low priority reads alone: the shared helper is for the naming it would
+    // otherwise slow down.
+    static void setHelperAllowedOnThisThread(bool allowed);
 };
 
 } // namespace engine

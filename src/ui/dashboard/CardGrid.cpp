@@ -67,7 +67,8 @@ CardGrid::CardGrid(app::AppModel& model, QWidget* parent)
 
 CardGrid::~CardGrid() = default;
 
-void CardGrid::setRecords(std::vector<engine::RenameRecord> records, const QString& query) {
+void CardGrid::setRecords(std::vector<engine::RenameRecord> records, const QString& query,
+                          std::unordered_map<std::string, QString> textLines) {
     // A card that leaves the list takes its failed thumbnail with it: a new card tries again.
     QSet<QString> kept;
     for (const auto& record : records) {
@@ -82,6 +83,7 @@ void CardGrid::setRecords(std::vector<engine::RenameRecord> records, const QStri
     if (currentIndex() < 0 || records_[currentIndex()].id != currentId_) {
         currentId_ = records_.empty() ? std::string() : records_.front().id;
     }
+    textLines_ = std::move(textLines);
     pending_.clear();
     if (popover_) {
         const std::string& id = popover_->recordId();
@@ -259,7 +261,13 @@ QString CardGrid::cardKey(int index, const QImage& image, qreal dpr) const {
                .arg(size.height())
                .arg(dpr) +
            QLatin1Char('|') + marked(RecordPresentation::shownStem(record)) + QLatin1Char('|') +
-           marked(RecordPresentation::secondLine(record));
+           marked(RecordPresentation::secondLine(record)) + QLatin1Char('|') + textLine(record.id) +
+           QLatin1Char('|') + marked(ShotCard::quotedTextLine(textLine(record.id)));
+}
+
+QString CardGrid::textLine(const std::string& id) const {
+    const auto found = textLines_.find(id);
+    return found == textLines_.end() ? QString() : found->second;
 }
 
 QPixmap* CardGrid::cardImage(int index, const QImage& image, qreal dpr) {
@@ -275,7 +283,7 @@ QPixmap* CardGrid::cardImage(int index, const QImage& image, qreal dpr) {
     card.setRenderHint(QPainter::Antialiasing);
     card.setRenderHint(QPainter::SmoothPixmapTransform);
     ShotCard::paint(card, QRectF(QPointF(cardMargin, cardMargin), cellRect(index).size()),
-                    records_[index], query_, 0, image);
+                    records_[index], query_, 0, image, textLine(records_[index].id));
     card.end();
     const int cost = std::max(1, pixmap->width() * pixmap->height() * 4 / 1024);
     // Room for two screens of cards at any pixel ratio.
@@ -290,13 +298,13 @@ void CardGrid::paintCard(QPainter& painter, int index) {
     const QImage image = thumbnailFor(record);
     const qreal hover = hoverProgress(record.id);
     if (hover > 0) {
-        ShotCard::paint(painter, cell, record, query_, hover, image);
+        ShotCard::paint(painter, cell, record, query_, hover, image, textLine(record.id));
         return;
     }
     if (QPixmap* pixmap = cardImage(index, image, painter.device()->devicePixelRatioF())) {
         painter.drawPixmap(cell.topLeft() - QPointF(cardMargin, cardMargin), *pixmap);
     } else {
-        ShotCard::paint(painter, cell, record, query_, 0, image);
+        ShotCard::paint(painter, cell, record, query_, 0, image, textLine(record.id));
     }
 }
 

@@ -46,7 +46,10 @@ public:
     explicit CardGrid(app::AppModel& model, QWidget* parent = nullptr);
     ~CardGrid() override;
 
-    void setRecords(std::vector<engine::RenameRecord> records, const QString& query);
+    // `textLines` maps the ids of records found by their text to the line that matched.
+    void setRecords(std::vector<engine::RenameRecord> records, const QString& query,
+                    std::unordered_map<std::string, QString> textLines = {});
+    QString textLine(const std::string& id) const;
     const std::vector<engine::RenameRecord>& records() const { return records_; }
     void setOpener(Opener opener) { opener_ = std::move(opener); }
     void setMenuRunner(MenuRunner runner) { menuRunner_ = std::move(runner); }
@@ -131,6 +134,7 @@ private:
     app::AppModel& model_;
     std::vector<engine::RenameRecord> records_;
     QString query_;
+    std::unordered_map<std::string, QString> textLines_;
     std::string hoveredId_;
     std::unordered_map<std::string, qreal> hover_;
     std::unordered_map<std::string, QVariantAnimation*> animations_;

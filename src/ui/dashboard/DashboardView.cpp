@@ -1,6 +1,7 @@
 #include "dashboard/DashboardView.h"
 
 #include "AppModel.h"
+#include "TextIndexKeeper.h"
 #include "dashboard/CardGrid.h"
 #include "dashboard/DashboardToast.h"
 #include "dashboard/EmptyState.h"
@@ -66,6 +67,11 @@ DashboardView::DashboardView(app::AppModel& model, QWidget* parent)
                         &app::AppModel::watchDownloadsChanged}) {
         connect(&model_, signal, this, &DashboardView::refresh);
     }
+    connect(&model_.textIndex(), &app::TextIndexKeeper::textStored, this, [this] {
+        if (!query_.isEmpty()) {
+            refresh();
+        }
+    });
     refresh();
 }
 
@@ -102,8 +108,11 @@ void DashboardView::setSettingsButtonVisible(bool visible) {
 
 app::DashboardModel DashboardView::dashboard() const {
     const std::size_t folders = 1 + model_.watchedExtraFolders().size();
-    return app::DashboardModel({&model_.history(), model_.corrections().size(), folders}, scope_,
-                               query_.toStdString(), clock_());
+    const std::string query = query_.toStdString();
+    textLines_ = model_.textIndex().search(app::DashboardModel::trimmedQuery(query));
+    return app::DashboardModel(
+        {&model_.history(), model_.corrections().size(), folders, &textLines_}, scope_, query,
+        clock_());
 }
 
 std::vector<engine::RenameRecord> DashboardView::records() const {
@@ -116,13 +125,17 @@ bool DashboardView::showsGrid() const {
 
 void DashboardView::refresh() {
     const app::DashboardModel model = dashboard();
-    std::vector<engine::RenameRecord> shown = model.records();
+    auto [shown, byName] = model.found();
     topBar_->setTexts(QString::fromStdString(model.title()),
                       QString::fromStdString(model.subtitle(shown.size())));
     stats_->setStatistics(model.statistics());
     sidebar_->refresh();
     const bool any = !shown.empty();
-    grid_->setRecords(std::move(shown), query_);
+    std::unordered_map<std::string, QString> textLines;
+    for (std::size_t i = byName; i < shown.size(); ++i) {
+        textLines.emplace(shown[i].id, QString::fromStdString(textLines_.at(shown[i].id)));
+    }
+    grid_->setRecords(std::move(shown), query_, std::move(textLines));
     empty_->setState(query_, scope_);
     area_->setCurrentWidget(any ? static_cast<QWidget*>(grid_) : empty_);
 }

@@ -6,6 +6,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
+#include <unordered_map>
 
 class QStackedWidget;
 
@@ -78,6 +80,8 @@ private:
     app::AppModel& model_;
     app::DashScope scope_;
     QString query_;
+    // The text index's answer for the query, which the dashboard model points into.
+    mutable std::unordered_map<std::string, std::string> textLines_;
     Clock clock_;
     Sidebar* sidebar_;
     TopBar* topBar_;

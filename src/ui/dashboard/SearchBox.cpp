@@ -32,7 +32,7 @@ QFont hintFont() {
 SearchBox::SearchBox(QWidget* parent)
     : QWidget(parent), field_(new QLineEdit(this)), clear_(new QToolButton(this)) {
     setFixedSize(boxWidth + 2 * margin + shadowRoom, boxHeight + 2 * margin + shadowRoom);
-    field_->setPlaceholderText(QStringLiteral("Search names\u2026"));
+    field_->setPlaceholderText(QStringLiteral("Search names and text\u2026"));
     field_->setFont(Fonts::system(14, QFont::DemiBold));
     field_->setFrame(false);
     field_->setStyleSheet(QStringLiteral("background: transparent;"));

@@ -139,8 +139,13 @@ std::vector<QRectF> ShotCard::buttonRects(const QRectF& cell, std::size_t count)
     return rects;
 }
 
+QString ShotCard::quotedTextLine(const QString& textLine) {
+    return QStringLiteral("\u201C") + textLine + QStringLiteral("\u201D");
+}
+
 void ShotCard::paint(QPainter& painter, const QRectF& cell, const RenameRecord& record,
-                     const QString& query, qreal hover, const QImage& image) {
+                     const QString& query, qreal hover, const QImage& image,
+                     const QString& textLine) {
     const QRectF box = boxRect(cell);
     painter.save();
     if (hover > 0) {
@@ -180,7 +185,12 @@ void ShotCard::paint(QPainter& painter, const QRectF& cell, const RenameRecord& 
     TextDrawing::paint(painter, QRectF(left, y, width, nameHeight), name, nameFont(), Ink::ink(),
                        DashboardText::highlight(name, query), 2);
     y += nameHeight + namesSpacing;
-    if (record.undone) {
+    if (!textLine.isEmpty()) {
+        const QString shown = quotedTextLine(textLine);
+        TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(oldNameFont())), shown,
+                           oldNameFont(), Ink::ink3(), DashboardText::highlight(shown, query), 1);
+        y += std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
+    } else if (record.undone) {
         TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(noteFont())),
                            RecordPresentation::secondLine(record), noteFont(), Ink::ink4(),
                            std::nullopt, 1);

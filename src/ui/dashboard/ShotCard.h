@@ -36,9 +36,12 @@ public:
     // Hover buttons' discs, left to right, in cell coordinates.
     static std::vector<QRectF> buttonRects(const QRectF& cell, std::size_t count);
 
-    // `hover` runs from 0 (at rest) to 1 (lifted and tilted); `image` may be null.
+    // `hover` runs from 0 (at rest) to 1 (lifted and tilted); `image` may be null. A record
+    // found by the text in its image shows `textLine` in place of its old name.
     static void paint(QPainter& painter, const QRectF& cell, const engine::RenameRecord& record,
-                      const QString& query, qreal hover, const QImage& image);
+                      const QString& query, qreal hover, const QImage& image,
+                      const QString& textLine = {});
+    static QString quotedTextLine(const QString& textLine);
 
     static constexpr qreal thumbnailHeight = 132;
     static constexpr qreal padding = 10;

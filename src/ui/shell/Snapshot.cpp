@@ -3,15 +3,18 @@
 #include "AppModel.h"
 #include "AppSettings.h"
 #include "ModelChooser.h"
+#include "TextIndexKeeper.h"
 #include "art/DMGBackground.h"
 #include "dashboard/DashboardView.h"
 #include "shell/PanelContent.h"
 #include "tray/MenuBarIcon.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTimer>
 #include <QWidget>
@@ -94,6 +97,40 @@ QImage canvasFor(const QWidget& widget, QSize size) {
     return image;
 }
 
+// A word of some record's text that none of its names holds, so that a search for it finds the
+// record by its text alone; the newest such record's first.
+std::optional<QString> wordOnlyInText(const app::AppModel& model) {
+    for (const auto& record : model.history()) {
+        if (record.undone) {
+            continue;
+        }
+        const auto text = model.textIndex().text(record.id);
+        if (!text) {
+            continue;
+        }
+        const QString names =
+            QString::fromStdString(record.currentName + "\n" + record.originalName);
+        static const QRegularExpression word(QStringLiteral("\\b\\p{L}{5,}\\b"));
+        auto words = word.globalMatch(QString::fromStdString(*text));
+        while (words.hasNext()) {
+            const QString found = words.next().captured();
+            if (!names.contains(found, Qt::CaseInsensitive)) {
+                return found.toLower();
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Waits a little for the images of the history to be read, so the search has text to find.
+void waitForText(const app::AppModel& model) {
+    QElapsedTimer waited;
+    waited.start();
+    while (model.textIndex().pending() > 0 && waited.elapsed() < Snapshot::textWaitMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+}
+
 void showOffScreen(QWidget& widget, QSize size) {
     widget.setAttribute(Qt::WA_DontShowOnScreen);
     widget.resize(size);
@@ -167,6 +204,13 @@ int Snapshot::run(const QString& folder, std::ostream& out, std::ostream& errors
         DashboardView dashboard(*model);
         save(dashboard, QStringLiteral("dashboard"), folder, out, errors,
              QSize(DashboardView::defaultWidth, DashboardView::defaultHeight));
+        waitForText(*model);
+        if (const auto word = wordOnlyInText(*model)) {
+            DashboardView::requested() = true;
+            dashboard.setQuery(*word);
+            save(dashboard, QStringLiteral("dashboard-text-search"), folder, out, errors,
+                 QSize(DashboardView::defaultWidth, DashboardView::defaultHeight));
+        }
     }
     return 0;
 }

@@ -17,6 +17,8 @@ public:
     static constexpr int benchRuns = 15;
     // Work queued on the main thread (thumbnails, the views' own start) runs before a render.
     static constexpr int settleMs = 400;
+    // How long the search picture waits for the history's images to be read.
+    static constexpr int textWaitMs = 20000;
 
     // Writes menubar-idle, menubar-busy, panel and settings into `folder` (made with its
     // parents). Lines go to `out`, failures to `errors`. Returns the exit status.

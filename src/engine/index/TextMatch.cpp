@@ -1,0 +1,53 @@
+#include "index/TextMatch.h"
+
+#include <unicode/unistr.h>
+
+#include <string_view>
+
+namespace engine {
+
+namespace {
+
+icu::UnicodeString utf16(std::string_view text) {
+    return icu::UnicodeString::fromUTF8(
+        icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+}
+
+} // namespace
+
+TextMatch::TextMatch(const std::string& query, const std::string& locale)
+    : locale_(locale.empty() ? icu::Locale::getDefault() : icu::Locale(locale.c_str())),
+      folded_(utf16(query)) {
+    folded_.toLower(locale_);
+}
+
+std::optional<std::string> TextMatch::firstLine(const std::string& text, int lead) const {
+    if (folded_.isEmpty()) {
+        return std::nullopt;
+    }
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const icu::UnicodeString line = utf16(std::string_view(text).substr(start, end - start));
+        icu::UnicodeString lowered = line;
+        lowered.toLower(locale_);
+        // Lower-casing keeps the length for nearly every script; where it does not, the line
+        // is shown from its start.
+        if (const int32_t at = lowered.indexOf(folded_); at >= 0) {
+            int32_t from = 0;
+            if (lead >= 0 && lowered.length() == line.length() && line.countChar32(0, at) > lead) {
+                from = line.moveIndex32(at, -lead);
+            }
+            std::string shown = from > 0 ? "\u2026" : "";
+            line.tempSubString(from).toUTF8String(shown);
+            return shown;
+        }
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+} // namespace engine
