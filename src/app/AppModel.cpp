@@ -143,8 +143,8 @@ void AppModel::startTextIndex() {
         }
         file = copy;
     }
-    textIndex_ = std::make_unique<TextIndexKeeper>(file, std::move(read),
-        [this](const QString& message) { setMessage(message); });
+    textIndex_ = std::make_unique<TextIndexKeeper>(
+        file, std::move(read), [this](const QString& message) { setMessage(message); });
     connect(this, &AppModel::historyChanged, textIndex_.get(),
             [this] { textIndex_->follow(history_); });
     textIndex_->follow(history_);

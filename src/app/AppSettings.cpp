@@ -223,8 +223,21 @@ void AppSettings::setAllowRemoteModel(bool allow) {
 
 engine::ModelConfig AppSettings::modelConfig(const engine::Environment& environment) const {
     // Read back through the reader every other mode uses, so they all agree.
-    settings_->sync();
-    return engine::ModelSettings::load(filePath().toStdString(), environment);
+    engine::ModelSettings::Stored stored;
+    if (settings_) {
+        settings_->sync();
+        stored = engine::ModelSettings::read(filePath().toStdString());
+    }
+    // A choice that could not be written still counts for this run.
+    const auto overlay = [this](const char* key, std::optional<std::string>& value) {
+        if (const auto it = unwritten_.constFind(QLatin1String(key)); it != unwritten_.cend()) {
+            value = it->isNull() ? std::nullopt : std::optional(it->toString().toStdString());
+        }
+    };
+    overlay(kModelEndpoint, stored.endpoint);
+    overlay(kModelName, stored.name);
+    overlay(kAllowRemoteModel, stored.allowRemote);
+    return engine::ModelSettings::resolve(stored, environment);
 }
 
 } // namespace app

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 using app::AppSettings;
@@ -173,6 +175,25 @@ TEST_F(AppSettingsTest, modelKeysArePlainIniLines) {
     EXPECT_TRUE(text.contains("\nmodelEndpoint=http://127.0.0.1:11434\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("\nmodelName=qwen2.5vl:7b\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("\nallowRemoteModel=false\n")) << text.toStdString();
+}
+
+// A model chosen where the file cannot be written, or is no regular file, still names this run.
+TEST_F(AppSettingsTest, aModelChosenInMemoryIsTheOneUsed) {
+    writeFile("[General]\nmodelName=llava:7b\n");
+    const auto environment = engine::Environment::fromMap({});
+    AppSettings readOnly(path(), AppSettings::Access::readOnly);
+    readOnly.setModelName(QStringLiteral("qwen2.5vl:3b"));
+    readOnly.setModelEndpoint(QStringLiteral("http://127.0.0.1:8080"));
+    EXPECT_EQ(readOnly.modelConfig(environment).modelName, "qwen2.5vl:3b");
+    EXPECT_EQ(readOnly.modelConfig(environment).endpoint, "http://127.0.0.1:8080");
+    EXPECT_TRUE(fileText().contains("modelName=llava:7b"));
+
+    ASSERT_TRUE(QFile::remove(path()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+    AppSettings fifo(path());
+    EXPECT_EQ(fifo.modelConfig(environment).modelName, "");
+    fifo.setModelName(QStringLiteral("llava:7b"));
+    EXPECT_EQ(fifo.modelConfig(environment).modelName, "llava:7b");
 }
 
 TEST(AppSettingsPathTest, followsXdgConfigHome) {

@@ -38,19 +38,31 @@ ModelConfig ModelSettings::load(const Environment& environment) {
 }
 
 ModelConfig ModelSettings::load(const std::filesystem::path& file, const Environment& environment) {
-    ModelConfig config;
+    return resolve(read(file), environment);
+}
+
+ModelSettings::Stored ModelSettings::read(const std::filesystem::path& file) {
+    Stored stored;
     if (const auto ini = IniFile::load(file, IniFile::Dialect::qsettings)) {
-        if (auto endpoint = ini->value("General", "modelEndpoint")) {
-            if (auto text = trimmed(*endpoint); !text.empty()) {
-                config.endpoint = text;
-            }
+        stored.endpoint = ini->value("General", "modelEndpoint");
+        stored.name = ini->value("General", "modelName");
+        stored.allowRemote = ini->value("General", "allowRemoteModel");
+    }
+    return stored;
+}
+
+ModelConfig ModelSettings::resolve(const Stored& stored, const Environment& environment) {
+    ModelConfig config;
+    if (stored.endpoint) {
+        if (auto text = trimmed(*stored.endpoint); !text.empty()) {
+            config.endpoint = text;
         }
-        if (auto name = ini->value("General", "modelName")) {
-            config.modelName = trimmed(*name);
-        }
-        if (auto allow = ini->value("General", "allowRemoteModel")) {
-            config.allowRemoteModel = parseBool(*allow).value_or(false);
-        }
+    }
+    if (stored.name) {
+        config.modelName = trimmed(*stored.name);
+    }
+    if (stored.allowRemote) {
+        config.allowRemoteModel = parseBool(*stored.allowRemote).value_or(false);
     }
     if (auto endpoint = environment.get("QUILLMARK_MODEL_URL")) {
         if (auto text = trimmed(*endpoint); !text.empty()) {

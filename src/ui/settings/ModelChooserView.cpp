@@ -3,6 +3,7 @@
 #include "AppModel.h"
 #include "ModelChooser.h"
 #include "ModelPull.h"
+#include "access/Accessibility.h"
 #include "look/CrayonButton.h"
 #include "look/Fonts.h"
 #include "look/Ink.h"
@@ -31,9 +32,11 @@ WrappedText* note(QWidget* parent, const QColor& color = Ink::ink3()) {
     return new WrappedText(QString(), Fonts::system(11), color, parent);
 }
 
-QLineEdit* field(const QString& placeholder, QWidget* parent) {
+QLineEdit* field(const QString& name, const QString& placeholder, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setPlaceholderText(placeholder);
+    Accessibility::install(); // before the name, which makes Qt describe the field at once
+    edit->setAccessibleName(name);
     edit->setFont(Fonts::system(11));
     return edit;
 }
@@ -72,7 +75,8 @@ ModelChooserView::ModelChooserView(app::AppModel& model, QWidget* parent)
 
     auto* look = new QHBoxLayout;
     look->setSpacing(8);
-    address_ = field(QStringLiteral("Or an address, like http://127.0.0.1:8080"), this);
+    address_ = field(QStringLiteral("Model server address"),
+                     QStringLiteral("Or an address, like http://127.0.0.1:8080"), this);
     lookThere_ =
         new CrayonButton(QStringLiteral("Look There"), CrayonButton::Kind::plain, true, this);
     lookAgain_ =
@@ -107,7 +111,7 @@ QWidget* ModelChooserView::makeFetchRow() {
 
     auto* ask = new QHBoxLayout;
     ask->setSpacing(8);
-    fetchName_ = field(QStringLiteral("Model name"), box);
+    fetchName_ = field(QStringLiteral("Model to fetch"), QStringLiteral("Model name"), box);
     fetchName_->setText(QString::fromLatin1(defaultPullModel));
     fetchButton_ = new CrayonButton(QStringLiteral("Fetch"), CrayonButton::Kind::orange, true, box);
     ask->addWidget(fetchName_, 1);
