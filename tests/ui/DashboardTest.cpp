@@ -12,11 +12,15 @@
 #include "files/HistoryStore.h"
 #include "look/CrayonButton.h"
 #include "panel/RecordPresentation.h"
+#include "panel/ViewServices.h"
 #include "support/FakeNamer.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -78,7 +82,8 @@ protected:
             s.homeFolder = root_;
             s.autostartFolder = root_ / "autostart";
             s.executablePath = QString::fromStdString((root_ / "build" / "quillmark").string());
-            s.reveal = [this](const fs::path& file) { revealed_.push_back(file); };
+            s.reveal = [this](const fs::path& file, auto&&) { revealed_.push_back(file); };
+            s.altHeld = &ui::ViewServices::altHeld;
             // No model server is asked: the dashboard only shows what the namer reports.
             s.namer = std::make_shared<test_support::FakeNamer>();
             model_ = std::make_unique<app::AppModel>(s);
@@ -365,3 +370,39 @@ TEST(DashboardEmptyState, textsFollowTheQueryAsTyped) {
 }
 
 } // namespace
+
+TEST_F(DashboardTest, takesDroppedFilesLikeThePanelShowingWhereTheyGo) {
+    fs::create_directories(root_ / "drop");
+    std::ofstream(root_ / "drop" / "Flight booking.png") << "png";
+    auto view = open();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(
+        QString::fromStdString((root_ / "drop" / "Flight booking.png").string()))});
+    const QPointF centre = QRectF(view->rect()).center();
+    const auto drop = [&](Qt::KeyboardModifiers modifiers) {
+        QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(view.get(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        EXPECT_TRUE(view->dropTargeted());
+        QDropEvent dropped(centre, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(view.get(), &dropped);
+        EXPECT_FALSE(view->dropTargeted());
+    };
+
+    // A well-named image is left alone unless Alt is held, as on the panel.
+    drop(Qt::NoModifier);
+    ASSERT_TRUE(model().message().has_value());
+    EXPECT_TRUE(model().message()->contains("Hold Alt while dropping"));
+    EXPECT_EQ(model().queued(), 0);
+    drop(Qt::AltModifier);
+    EXPECT_TRUE(model().queued() > 0 || model().isWorking());
+
+    // A drag without local files is refused and leaves no drop state behind.
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    EXPECT_FALSE(view->dropTargeted());
+    view->close();
+}

@@ -17,6 +17,7 @@ namespace ui {
 
 class CardGrid;
 class DashboardToast;
+class DropHighlight;
 class EmptyState;
 class Sidebar;
 class StatsRow;
@@ -50,6 +51,8 @@ public:
     CardGrid* grid() const { return grid_; }
     EmptyState* emptyState() const { return empty_; }
     DashboardToast* toast() const { return toast_; }
+    // Files are being dragged over the window.
+    bool dropTargeted() const;
     bool showsGrid() const;
     // The cards under the current scope and query.
     std::vector<engine::RenameRecord> records() const;
@@ -71,6 +74,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     app::DashboardModel dashboard() const;
@@ -86,6 +93,7 @@ private:
     CardGrid* grid_;
     EmptyState* empty_;
     DashboardToast* toast_;
+    DropHighlight* dropHighlight_;
 };
 
 } // namespace ui
