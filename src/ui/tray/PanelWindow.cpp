@@ -3,6 +3,7 @@
 #include "look/Ink.h"
 #include "panel/SlimScrollBar.h"
 #include "tray/PanelPlacement.h"
+#include "tray/PointerButtons.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -160,6 +161,11 @@ void PanelWindow::changeEvent(QEvent* event) {
 void PanelWindow::leave() {
     if (!isVisible() || !frameless_ || isActiveWindow() || dragInside_ ||
         QApplication::activeModalWidget() != nullptr) {
+        return;
+    }
+    if (PointerButtons::held()) {
+        // A drag may still be on its way from the other window.
+        leaveGrace_->start();
         return;
     }
     wasActive_ = false;
