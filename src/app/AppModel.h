@@ -112,6 +112,8 @@ public:
     void nameAgain(const std::string& id);
     void correct(const engine::RenameRecord& record, const QString& typed);
     void reveal(const engine::RenameRecord& record);
+    // Tells the user that nothing on this computer could open `file`.
+    void couldNotOpen(const Path& file);
     void clearHistory();
 
 signals:

@@ -6,6 +6,8 @@
 #include "rules/FileRules.h"
 #include "unicode/Unicode.h"
 
+#include <QPointer>
+
 namespace app {
 
 namespace {
@@ -264,8 +266,20 @@ void AppModel::reveal(const engine::RenameRecord& wanted) {
     // The file as it is named now, which a renaming since the view's copy may have changed.
     const auto index = indexOf(wanted.id);
     if (index && services_.reveal) {
-        services_.reveal(history_[*index].presentPath());
+        const Path file = history_[*index].presentPath();
+        services_.reveal(file, [model = QPointer<AppModel>(this), file](bool shown) {
+            if (!shown && model) {
+                model->setMessage(QStringLiteral("Couldn\u2019t show ") +
+                                  quoted(q(file.filename().string())) +
+                                  QStringLiteral(" in its folder: no file manager answered."));
+            }
+        });
     }
+}
+
+void AppModel::couldNotOpen(const Path& file) {
+    setMessage(QStringLiteral("Couldn\u2019t open ") + quoted(q(file.filename().string())) +
+               QStringLiteral(": nothing on this computer opens it."));
 }
 
 std::optional<engine::RenameRecord> AppModel::record(const std::string& id) const {

@@ -18,7 +18,9 @@ AppServices AppServices::forApplication() {
         notifier->named(names);
     };
     services.requestNotificationPermission = [notifier] { notifier->requestPermission(); };
-    services.reveal = [](const std::filesystem::path& file) { FileManager::reveal(file); };
+    services.reveal = [](const std::filesystem::path& file, std::function<void(bool)> done) {
+        FileManager::reveal(file, std::move(done));
+    };
     services.executablePath = QCoreApplication::applicationFilePath();
     return services;
 }

@@ -66,7 +66,9 @@ struct AppServices {
     std::function<bool()> altHeld;
     // True when a text field was being edited and took the undo itself.
     std::function<bool()> passUndoToTextEditor;
-    std::function<void(const std::filesystem::path& file)> reveal;
+    // Shows the file in its folder; `done` hears, perhaps later, whether anything could.
+    std::function<void(const std::filesystem::path& file, std::function<void(bool shown)> done)>
+        reveal;
 
     // The real services of the running application; callers fill what only views know.
     static AppServices forApplication();

@@ -1,28 +1,45 @@
 #include "FileManager.h"
 
-#include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QProcess>
 #include <QUrl>
 
 namespace app {
 
-bool FileManager::reveal(const std::filesystem::path& file) {
-    const QString path = QString::fromStdString(file.string());
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.FileManager1"),
-            QStringLiteral("/org/freedesktop/FileManager1"),
-            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-        call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
-        const QDBusMessage reply = bus.call(call, QDBus::Block, 2000);
-        if (reply.type() == QDBusMessage::ReplyMessage) {
-            return true;
-        }
-    }
-    const QString folder = QString::fromStdString(file.parent_path().string());
+namespace {
+
+bool openWithXdgOpen(const QString& folder) {
+    // False where xdg-open is not installed.
     return QProcess::startDetached(QStringLiteral("xdg-open"), {folder});
+}
+
+} // namespace
+
+void FileManager::reveal(const std::filesystem::path& file, Done done) {
+    reveal(file, std::move(done), QDBusConnection::sessionBus(), openWithXdgOpen);
+}
+
+void FileManager::reveal(const std::filesystem::path& file, Done done, QDBusConnection bus,
+                         FolderOpener openFolder) {
+    const QString path = QString::fromStdString(file.string());
+    const QString folder = QString::fromStdString(file.parent_path().string());
+    if (!bus.isConnected()) {
+        done(openFolder(folder));
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    // Encoded: a name with spaces is otherwise no valid URI.
+    call << QStringList{QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)} << QString();
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 2000));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [watcher, folder, done = std::move(done), openFolder = std::move(openFolder)] {
+                         watcher->deleteLater();
+                         done(!watcher->isError() || openFolder(folder));
+                     });
 }
 
 } // namespace app

@@ -37,6 +37,7 @@ protected:
     std::optional<fs::path> chosenFolder;
     bool alt = false;
     std::vector<fs::path> revealed;
+    bool fileManagerAnswers = true;
 
     void SetUp() override {
         root = home.path().toStdString();
@@ -71,7 +72,10 @@ protected:
         };
         s.chooseFolder = [this](const FolderRequest&) { return chosenFolder; };
         s.altHeld = [this] { return alt; };
-        s.reveal = [this](const fs::path& file) { revealed.push_back(file); };
+        s.reveal = [this](const fs::path& file, const std::function<void(bool)>& done) {
+            revealed.push_back(file);
+            done(fileManagerAnswers);
+        };
         return s;
     }
 
@@ -502,6 +506,18 @@ TEST_F(AppModelTest, revealShowsThePresentFile) {
     model->reveal(model->history().front());
     EXPECT_EQ(revealed,
               (std::vector<fs::path>{screenshots / "Beach.png", screenshots / "IMG_1.png"}));
+    model->setMessage(std::nullopt);
+    model->reveal(model->history().front());
+    EXPECT_FALSE(model->message().has_value());
+
+    // Where nothing could show or open the file, the user hears of it.
+    fileManagerAnswers = false;
+    model->reveal(model->history().front());
+    ASSERT_TRUE(model->message().has_value());
+    EXPECT_TRUE(model->message()->contains(QStringLiteral("\u201CIMG_1.png\u201D in its folder")))
+        << model->message()->toStdString();
+    model->couldNotOpen(screenshots / "Beach.png");
+    EXPECT_TRUE(model->message()->contains(QStringLiteral("open \u201CBeach.png\u201D")));
 }
 
 TEST_F(AppModelTest, realEngineNamesAScreenshotFromItsText) {

@@ -28,7 +28,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = graphics ] || fail "Section is $(field Section)"
 depends=$(field Depends)
 echo "Depends: $depends"
-for needed in libqt6svg6 qt6-image-formats-plugins qt6-wayland tesseract-ocr-eng libc6 libqt6widgets6 \
+for needed in libqt6svg6 qt6-wayland tesseract-ocr-eng libc6 libqt6widgets6 \
     libvips42 libtesseract5 libicu72; do
     grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done
@@ -45,6 +45,7 @@ for path in /usr/bin/quillmark \
     /usr/lib/systemd/user/quillmark-watch.service \
     /usr/share/man/man1/quillmark.1.gz \
     /usr/share/doc/quillmark/copyright \
+    /usr/share/doc/quillmark/changelog.gz \
     /usr/share/doc/quillmark/licenses/Gaegu-OFL.txt \
     /usr/share/doc/quillmark/licenses/LICENSE-Phosphor.txt; do
     grep -qx "$path" "$work/files" || fail "the package lacks $path"

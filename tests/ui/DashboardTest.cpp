@@ -14,13 +14,17 @@
 #include "index/TextIndex.h"
 #include "look/CrayonButton.h"
 #include "panel/RecordPresentation.h"
+#include "panel/ViewServices.h"
 #include "support/FakeNamer.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFont>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QSettings>
 #include <QSignalSpy>
@@ -83,8 +87,10 @@ protected:
             s.homeFolder = root_;
             s.autostartFolder = root_ / "autostart";
             s.executablePath = QString::fromStdString((root_ / "build" / "quillmark").string());
-            s.reveal = [this](const fs::path& file) { revealed_.push_back(file); };
-            s.namer = namer_;
+            s.reveal = [this](const fs::path& file, auto&&) { revealed_.push_back(file); };
+            s.altHeld = &ui::ViewServices::altHeld;
+            // No model server is asked unless a test brings its own namer.
+            s.namer = namer_ ? namer_ : std::make_shared<test_support::FakeNamer>();
             s.pause = std::chrono::milliseconds(1);
             model_ = std::make_unique<app::AppModel>(s);
         }
@@ -437,3 +443,39 @@ TEST(DashboardEmptyState, textsFollowTheQueryAsTyped) {
 }
 
 } // namespace
+
+TEST_F(DashboardTest, takesDroppedFilesLikeThePanelShowingWhereTheyGo) {
+    fs::create_directories(root_ / "drop");
+    std::ofstream(root_ / "drop" / "Flight booking.png") << "png";
+    auto view = open();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(
+        QString::fromStdString((root_ / "drop" / "Flight booking.png").string()))});
+    const QPointF centre = QRectF(view->rect()).center();
+    const auto drop = [&](Qt::KeyboardModifiers modifiers) {
+        QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(view.get(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        EXPECT_TRUE(view->dropTargeted());
+        QDropEvent dropped(centre, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(view.get(), &dropped);
+        EXPECT_FALSE(view->dropTargeted());
+    };
+
+    // A well-named image is left alone unless Alt is held, as on the panel.
+    drop(Qt::NoModifier);
+    ASSERT_TRUE(model().message().has_value());
+    EXPECT_TRUE(model().message()->contains("Hold Alt while dropping"));
+    EXPECT_EQ(model().queued(), 0);
+    drop(Qt::AltModifier);
+    EXPECT_TRUE(model().queued() > 0 || model().isWorking());
+
+    // A drag without local files is refused and leaves no drop state behind.
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    EXPECT_FALSE(view->dropTargeted());
+    view->close();
+}

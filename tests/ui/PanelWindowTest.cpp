@@ -14,7 +14,10 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDialog>
+#include <QDragEnterEvent>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -90,7 +93,7 @@ TEST_F(PanelWindowTest, hidesWhenItLosesTheActivationItHadAndOnEscape) {
     QApplication::setActiveWindow(&panel);
     QApplication::processEvents();
     activateSomethingElse(other);
-    EXPECT_FALSE(panel.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !panel.isVisible(); }, 5000));
     EXPECT_EQ(lost.count(), 1);
 
     other.hide();
@@ -98,6 +101,33 @@ TEST_F(PanelWindowTest, hidesWhenItLosesTheActivationItHadAndOnEscape) {
     EXPECT_TRUE(panel.isVisible());
     QTest::keyClick(&panel, Qt::Key_Escape);
     EXPECT_FALSE(panel.isVisible());
+    EXPECT_EQ(lost.count(), 1);
+}
+
+TEST_F(PanelWindowTest, aDragFromTheWindowThatTookTheActivationStillFindsThePanel) {
+    ui::PanelWindow panel(*model);
+    QSignalSpy lost(&panel, &ui::PanelWindow::lostActivation);
+    QWidget fileManager;
+    panel.showBesideTray(QRect(500, 0, 24, 24));
+    QApplication::setActiveWindow(&panel);
+    QApplication::processEvents();
+    ASSERT_TRUE(panel.isActiveWindow());
+
+    // Pressing on a file activates its window; the panel waits for the drag to arrive.
+    activateSomethingElse(fileManager);
+    EXPECT_TRUE(panel.isVisible());
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/IMG_1.png"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(panel.windowHandle(), &enter);
+    QTest::qWait(int(ui::PanelWindow::dragGrace.count()) + 300);
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(lost.count(), 0);
+
+    // A drag that only passed over: the panel goes after the grace.
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(panel.windowHandle(), &leave);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !panel.isVisible(); }, 5000));
     EXPECT_EQ(lost.count(), 1);
 }
 
@@ -117,6 +147,34 @@ TEST_F(PanelWindowTest, asAnOrdinaryWindowItStaysWhenLeft) {
     QApplication::processEvents();
     activateSomethingElse(other);
     EXPECT_TRUE(panel.isVisible());
+}
+
+TEST_F(PanelWindowTest, aGrowingPanelStaysAboveItsIconInsideTheScreen) {
+    ui::PanelWindow panel(*model);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // Low on the screen, with less room above it than the settings need.
+    const QRect icon(700, screen.height() * 3 / 5, 24, 24);
+    panel.showBesideTray(icon);
+    const auto besideIcon = [&] {
+        const QRect at = panel.geometry();
+        return screen.contains(at) && at.bottom() < icon.top();
+    };
+    EXPECT_TRUE(besideIcon()) << panel.geometry().y() << "+" << panel.height();
+    const int before = panel.content().sizeHint().height();
+
+    // A message and the settings make the panel taller than the room above the icon.
+    model->setMessage(
+        QStringLiteral("Couldn\u2019t name 12 screenshots: the folder is read-only."));
+    panel.content().setShowSettings(true);
+    // Settled once the content has its full height; what the room lacks scrolls inside.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const int wanted = panel.content().sizeHint().height();
+            return wanted > before && panel.content().height() == wanted && besideIcon();
+        },
+        3000))
+        << panel.geometry().y() << "+" << panel.height() << " for "
+        << panel.content().sizeHint().height() << ", " << before << " before";
 }
 
 TEST_F(PanelWindowTest, trayClicksToggleThePanelOnceAndTheDashboardRequestOpensIt) {
@@ -241,6 +299,18 @@ TEST_F(PanelWindowTest, trayHostThatAppearsLaterGetsTheIcon) {
     QDBusConnection::disconnectFromBus(QStringLiteral("host"));
     daemon.kill();
     daemon.waitForFinished();
+}
+
+TEST_F(PanelWindowTest, withNeitherTrayYetTheIconWaitsForAnX11TrayToo) {
+    // No session bus at all, so no StatusNotifier host can answer.
+    ui::TrayItem tray(*model, QDBusConnection(QStringLiteral("no-bus")));
+    bool xembedTray = false;
+    tray.setXEmbedProbe([&] { return xembedTray; });
+    tray.start();
+    // Made now, the icon would tie the program to XEmbed before any tray is there.
+    EXPECT_FALSE(tray.hasIcon());
+    xembedTray = true; // a tray claims the screen's selection later
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tray.hasIcon(); }, 5000));
 }
 
 #include "PanelWindowTest.moc"

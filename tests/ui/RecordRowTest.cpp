@@ -67,7 +67,7 @@ protected:
         services.namer = std::make_shared<test_support::FakeNamer>(
             engine::Namer::Engine{engine::Namer::Engine::Kind::textOnly, "none"});
         services.pause = std::chrono::milliseconds(1);
-        services.reveal = [this](const fs::path& file) { revealed.push_back(file); };
+        services.reveal = [this](const fs::path& file, auto&&) { revealed.push_back(file); };
         model = std::make_unique<app::AppModel>(services);
         ASSERT_EQ(model->activeRecords().size(), 1u);
 

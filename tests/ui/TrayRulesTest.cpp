@@ -74,6 +74,16 @@ TEST(PanelPlacement, besideTheIconOrAtThePointerAlwaysOnScreen) {
     // Taller than the area: the top stays visible.
     EXPECT_EQ(ui::PanelPlacement::position(QSize(372, 2000), std::nullopt, pointer, available).y(),
               28);
+
+    // The room a panel may fill is the icon's side of the area, so it never covers the icon.
+    EXPECT_EQ(ui::PanelPlacement::room(QRect(1880, 2, 24, 24), pointer, available),
+              QRect(QPoint(0, 26 + ui::PanelPlacement::gap), available.bottomRight()));
+    EXPECT_EQ(ui::PanelPlacement::room(QRect(100, 1050, 24, 24), pointer, screen),
+              QRect(QPoint(0, 0), QPoint(1919, 1050 - ui::PanelPlacement::gap - 1)));
+    EXPECT_EQ(ui::PanelPlacement::room(std::nullopt, QPoint(10, 700), available).bottom(),
+              700 - ui::PanelPlacement::gap - 1);
+    // An icon geometry that leaves no sensible side: the whole area.
+    EXPECT_EQ(ui::PanelPlacement::room(QRect(0, 100, 24, 900), pointer, available), available);
 }
 
 TEST(LoginLaunch, quietOnlyForTheSessionsOwnStart) {

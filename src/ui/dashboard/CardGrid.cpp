@@ -35,8 +35,11 @@ qreal rowHeight() {
 } // namespace
 
 CardGrid::CardGrid(app::AppModel& model, QWidget* parent)
-    : QAbstractScrollArea(parent), model_(model),
-      opener_([](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }) {
+    : QAbstractScrollArea(parent), model_(model), opener_([this](const QString& path) {
+          if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+              model_.couldNotOpen(path.toStdString());
+          }
+      }) {
     setFrameShape(QFrame::NoFrame);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -4,6 +4,7 @@
 #include "TextIndexKeeper.h"
 #include "dashboard/CardGrid.h"
 #include "dashboard/DashboardToast.h"
+#include "dashboard/DropHighlight.h"
 #include "dashboard/EmptyState.h"
 #include "dashboard/SearchBox.h"
 #include "dashboard/Sidebar.h"
@@ -11,9 +12,13 @@
 #include "dashboard/TopBar.h"
 #include "look/CrayonButton.h"
 #include "look/Paper.h"
+#include "panel/DropTarget.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QShortcut>
@@ -27,8 +32,11 @@ DashboardView::DashboardView(app::AppModel& model, QWidget* parent)
     : QWidget(parent), model_(model), clock_([] { return app::DashboardModel::Clock::now(); }),
       sidebar_(new Sidebar(model, this)), topBar_(new TopBar(this)), stats_(new StatsRow(this)),
       area_(new QStackedWidget(this)), grid_(new CardGrid(model, area_)),
-      empty_(new EmptyState(area_)), toast_(new DashboardToast(model, this)) {
+      empty_(new EmptyState(area_)), toast_(new DashboardToast(model, this)),
+      dropHighlight_(new DropHighlight(this)) {
     setWindowTitle(QStringLiteral("Quillmark"));
+    // The big window people drag files to takes the same drops as the panel.
+    setAcceptDrops(true);
     setObjectName(QStringLiteral("dashboard"));
     setMinimumSize(minimumWidth, minimumHeight);
     resize(defaultWidth, defaultHeight);
@@ -168,11 +176,41 @@ void DashboardView::closeEvent(QCloseEvent* event) {
 void DashboardView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     toast_->place(rect());
+    dropHighlight_->setGeometry(rect());
 }
 
 void DashboardView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     Paper::fill(painter, rect());
+}
+
+bool DashboardView::dropTargeted() const {
+    return dropHighlight_->isVisible();
+}
+
+void DashboardView::dragEnterEvent(QDragEnterEvent* event) {
+    if (DropTarget::localPaths(*event->mimeData()).empty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    dropHighlight_->setGeometry(rect());
+    dropHighlight_->raise();
+    dropHighlight_->show();
+}
+
+void DashboardView::dragMoveEvent(QDragMoveEvent* event) {
+    event->acceptProposedAction();
+}
+
+void DashboardView::dragLeaveEvent(QDragLeaveEvent* event) {
+    dropHighlight_->hide();
+    event->accept();
+}
+
+void DashboardView::dropEvent(QDropEvent* event) {
+    dropHighlight_->hide();
+    DropTarget::deliver(model_, *event);
 }
 
 } // namespace ui

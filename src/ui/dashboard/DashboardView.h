@@ -19,6 +19,7 @@ namespace ui {
 
 class CardGrid;
 class DashboardToast;
+class DropHighlight;
 class EmptyState;
 class Sidebar;
 class StatsRow;
@@ -52,6 +53,8 @@ public:
     CardGrid* grid() const { return grid_; }
     EmptyState* emptyState() const { return empty_; }
     DashboardToast* toast() const { return toast_; }
+    // Files are being dragged over the window.
+    bool dropTargeted() const;
     bool showsGrid() const;
     // The cards under the current scope and query.
     std::vector<engine::RenameRecord> records() const;
@@ -73,6 +76,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     app::DashboardModel dashboard() const;
@@ -90,6 +97,7 @@ private:
     CardGrid* grid_;
     EmptyState* empty_;
     DashboardToast* toast_;
+    DropHighlight* dropHighlight_;
 };
 
 } // namespace ui

@@ -91,12 +91,16 @@ void DropTarget::dragLeaveEvent(QDragLeaveEvent* event) {
 
 void DropTarget::dropEvent(QDropEvent* event) {
     setTargeted(false);
-    const auto paths = localPaths(*event->mimeData());
+    deliver(model_, *event);
+}
+
+void DropTarget::deliver(app::AppModel& model, QDropEvent& event) {
+    const auto paths = localPaths(*event.mimeData());
     // The model asks for Alt while it collects the files: answer with this drop's keys.
-    const ViewServices::DropModifiers modifiers(event->modifiers());
-    model_.handleDrop(paths);
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    const ViewServices::DropModifiers modifiers(event.modifiers());
+    model.handleDrop(paths);
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
 }
 
 void DropTarget::setTargeted(bool targeted) {

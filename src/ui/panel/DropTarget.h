@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+class QDropEvent;
 class QMimeData;
 class QVariantAnimation;
 
@@ -30,6 +31,9 @@ public:
 
     // The local files and folders a drag carries, in its order.
     static std::vector<std::filesystem::path> localPaths(const QMimeData& data);
+    // Hands a drop's files and folders to the model, Alt read from the drop itself. Every
+    // window that takes drops goes through here, so all follow the same rules.
+    static void deliver(app::AppModel& model, QDropEvent& event);
     static CrayonBox idleBox();
     static CrayonBox targetedBox();
 

@@ -31,4 +31,19 @@ QPoint PanelPlacement::position(QSize panel, const std::optional<QRect>& icon, Q
             clampedStart(wanted.y(), panel.height(), available.y(), available.height())};
 }
 
+QRect PanelPlacement::room(const std::optional<QRect>& icon, QPoint pointer,
+                           const QRect& available) {
+    const bool hasIcon = icon && icon->isValid();
+    const int anchorY = hasIcon ? icon->center().y() : pointer.y();
+    QRect side = available;
+    if (anchorY < available.center().y()) {
+        side.setTop(std::max(available.top(), (hasIcon ? icon->bottom() + 1 : pointer.y()) + gap));
+    } else {
+        side.setBottom(
+            std::min(available.bottom(), (hasIcon ? icon->top() : pointer.y()) - gap - 1));
+    }
+    // An icon reported far off the area leaves no sensible side; the whole area then.
+    return side.height() < available.height() / 3 ? available : side;
+}
+
 } // namespace ui

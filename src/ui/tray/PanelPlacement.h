@@ -17,6 +17,9 @@ public:
     // of the screen, above it otherwise), else at the pointer; always inside `available`.
     static QPoint position(QSize panel, const std::optional<QRect>& icon, QPoint pointer,
                            const QRect& available);
+    // The part of `available` on the side where `position` puts the panel, so a panel no
+    // taller than it never covers the icon or the pointer.
+    static QRect room(const std::optional<QRect>& icon, QPoint pointer, const QRect& available);
 };
 
 } // namespace ui

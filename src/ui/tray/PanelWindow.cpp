@@ -1,7 +1,9 @@
 #include "tray/PanelWindow.h"
 
 #include "look/Ink.h"
+#include "panel/SlimScrollBar.h"
 #include "tray/PanelPlacement.h"
+#include "tray/PointerButtons.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -9,7 +11,11 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace ui {
 
@@ -28,17 +34,29 @@ QScreen* screenNear(QPoint point) {
 } // namespace
 
 PanelWindow::PanelWindow(app::AppModel& model, QWidget* parent)
-    : QWidget(parent), content_(new PanelContent(model, false, this)) {
+    : QWidget(parent), content_(new PanelContent(model, false, this)),
+      scroller_(new QScrollArea(this)), leaveGrace_(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Quillmark"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(content_);
+    // Sized by fitToContent, which knows the panel's fitting size.
+    scroller_->setWidgetResizable(false);
+    scroller_->setFrameShape(QFrame::NoFrame);
+    scroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller_->setAutoFillBackground(false);
+    scroller_->viewport()->setAutoFillBackground(false);
+    SlimScrollBar::apply(scroller_);
+    scroller_->setWidget(content_);
+    layout->addWidget(scroller_);
     QPalette paper = palette();
     paper.setColor(QPalette::Window, Ink::paper());
     setPalette(paper);
     setAutoFillBackground(true);
     content_->installEventFilter(this);
+    leaveGrace_->setSingleShot(true);
+    leaveGrace_->setInterval(dragGrace);
+    connect(leaveGrace_, &QTimer::timeout, this, &PanelWindow::leave);
 
     connect(content_, &PanelContent::dismissRequested, this, &QWidget::hide);
     connect(content_, &PanelContent::openDashboardRequested, this,
@@ -62,14 +80,8 @@ void PanelWindow::setFrameless(bool frameless) {
 
 void PanelWindow::showBesideTray(const std::optional<QRect>& iconGeometry) {
     setFrameless(true);
-    if (windowsMayBePlaced()) {
-        const QPoint pointer = QCursor::pos();
-        const QPoint anchor = iconGeometry ? iconGeometry->center() : pointer;
-        fitToContent();
-        const QSize size = this->size();
-        move(PanelPlacement::position(size, iconGeometry, pointer,
-                                      screenNear(anchor)->availableGeometry()));
-    }
+    iconGeometry_ = iconGeometry;
+    pointer_ = QCursor::pos();
     present();
 }
 
@@ -78,10 +90,37 @@ void PanelWindow::showAsWindow() {
     present();
 }
 
+QRect PanelWindow::room() const {
+    if (!frameless_ || !windowsMayBePlaced()) {
+        QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+        return shown->availableGeometry();
+    }
+    const QPoint anchor = iconGeometry_ ? iconGeometry_->center() : pointer_;
+    return PanelPlacement::room(iconGeometry_, pointer_, screenNear(anchor)->availableGeometry());
+}
+
 void PanelWindow::fitToContent() {
+    const QRect area = room();
+    if (heightLimit_ != area.height()) {
+        // The settings page scrolls on its own within what the panel may take.
+        heightLimit_ = area.height();
+        content_->setHeightLimit(heightLimit_);
+    }
     // The panel's own fitting size, not a height for its width: wrapped texts inside would
     // otherwise squeeze it.
-    setFixedSize(content_->sizeHint());
+    const QSize wanted = content_->sizeHint();
+    content_->resize(wanted);
+    QSize size = wanted;
+    if (wanted.height() > area.height()) {
+        size = {wanted.width() + scroller_->verticalScrollBar()->sizeHint().width(), area.height()};
+    }
+    setFixedSize(size);
+    if (frameless_ && windowsMayBePlaced()) {
+        // Placed again at every change of size, so a growing panel stays beside its icon.
+        const QPoint anchor = iconGeometry_ ? iconGeometry_->center() : pointer_;
+        move(PanelPlacement::position(size, iconGeometry_, pointer_,
+                                      screenNear(anchor)->availableGeometry()));
+    }
 }
 
 void PanelWindow::present() {
@@ -95,6 +134,12 @@ void PanelWindow::present() {
 
 void PanelWindow::showEvent(QShowEvent* event) {
     wasActive_ = isActiveWindow();
+    leaveGrace_->stop();
+    dragInside_ = false;
+    // The native window is made anew when the frame changes; drags arrive at the current one.
+    if (windowHandle() != nullptr) {
+        windowHandle()->installEventFilter(this);
+    }
     QWidget::showEvent(event);
 }
 
@@ -105,12 +150,49 @@ void PanelWindow::changeEvent(QEvent* event) {
     }
     if (isActiveWindow()) {
         wasActive_ = true;
+        leaveGrace_->stop();
     } else if (QApplication::activeModalWidget() != nullptr) {
         // Our own dialog (the folder chooser of the settings) took it; the panel stays behind.
-    } else if (frameless_ && wasActive_ && isVisible()) {
-        wasActive_ = false;
-        hide();
-        emit lostActivation();
+    } else if (frameless_ && wasActive_ && isVisible() && !dragInside_) {
+        leaveGrace_->start();
+    }
+}
+
+void PanelWindow::leave() {
+    if (!isVisible() || !frameless_ || isActiveWindow() || dragInside_ ||
+        QApplication::activeModalWidget() != nullptr) {
+        return;
+    }
+    if (PointerButtons::held()) {
+        // A drag may still be on its way from the other window.
+        leaveGrace_->start();
+        return;
+    }
+    wasActive_ = false;
+    hide();
+    emit lostActivation();
+}
+
+void PanelWindow::dragEvent(QEvent::Type type) {
+    switch (type) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        dragInside_ = true;
+        leaveGrace_->stop();
+        break;
+    case QEvent::Drop:
+        dragInside_ = false;
+        // Back to the panel, so its answer to the drop can be seen; another window taking
+        // the activation later sends it away as usual.
+        activateWindow();
+        leaveGrace_->start();
+        break;
+    default: // a drag that passed over without dropping
+        dragInside_ = false;
+        if (frameless_ && !isActiveWindow()) {
+            leaveGrace_->start();
+        }
+        break;
     }
 }
 
@@ -123,6 +205,14 @@ void PanelWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 bool PanelWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle()) {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::DragLeave ||
+            type == QEvent::Drop) {
+            dragEvent(type);
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == content_ && event->type() == QEvent::LayoutRequest) {
         fitToContent();
     }

@@ -2,9 +2,14 @@
 
 #include "shell/PanelContent.h"
 
+#include <QEvent>
 #include <QRect>
 #include <QWidget>
+#include <chrono>
 #include <optional>
+
+class QScrollArea;
+class QTimer;
 
 namespace app {
 class AppModel;
@@ -19,6 +24,10 @@ class PanelWindow : public QWidget {
 
 public:
     explicit PanelWindow(app::AppModel& model, QWidget* parent = nullptr);
+
+    // How long the panel stays after losing the activation: pressing on a file in another
+    // window activates that window, and the drag it starts must still find the panel.
+    static constexpr std::chrono::milliseconds dragGrace{1200};
 
     // Frameless, beside the icon when its geometry is known, else at the pointer.
     void showBesideTray(const std::optional<QRect>& iconGeometry);
@@ -43,11 +52,23 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void leave();
+    // Follows drags over the window, wherever in it they are.
+    void dragEvent(QEvent::Type type);
     void setFrameless(bool frameless);
     void present();
     void fitToContent();
+    // Where the panel may lie now: the side of the tray icon it opens on, or the screen.
+    QRect room() const;
 
     PanelContent* content_;
+    // Scrolls the content where the screen has less room than the panel needs.
+    QScrollArea* scroller_;
+    std::optional<QRect> iconGeometry_;
+    QPoint pointer_;
+    std::optional<int> heightLimit_;
+    QTimer* leaveGrace_;
+    bool dragInside_ = false;
     bool frameless_ = false;
     bool wasActive_ = false;
     bool awaitingPaint_ = false;

@@ -2,6 +2,7 @@
 
 #include "AppModel.h"
 #include "tray/MenuBarIcon.h"
+#include "tray/XEmbedTray.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -9,6 +10,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
+#include <QTimer>
 
 namespace ui {
 
@@ -20,7 +22,10 @@ const QString kSniWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 } // namespace
 
 TrayItem::TrayItem(app::AppModel& model, const QDBusConnection& bus, QObject* parent)
-    : QObject(parent), model_(model), bus_(bus) {
+    : QObject(parent), model_(model), bus_(bus), xembedProbe_(&XEmbedTray::present),
+      xembedLook_(new QTimer(this)) {
+    xembedLook_->setInterval(1000);
+    connect(xembedLook_, &QTimer::timeout, this, &TrayItem::lookForXEmbedTray);
     menu_.addAction(QStringLiteral("Open Quillmark"), this, &TrayItem::openPanelRequested);
     menu_.addAction(QStringLiteral("Dashboard"), this, &TrayItem::openDashboardRequested);
     menu_.addSeparator();
@@ -61,11 +66,22 @@ void TrayItem::start() {
     }
     // Qt chooses between the D-Bus tray and XEmbed once per process, when the first icon is
     // made. A watcher without a host yet (a panel still starting) gets its host soon: wait for
-    // it rather than let Qt settle on XEmbed. Only X11 without any watcher goes to XEmbed.
+    // it rather than let Qt settle on XEmbed. Only X11 with a tray there and no watcher goes
+    // to XEmbed; with neither yet, whichever comes first.
     const bool watcher = hostWatcherRegistered();
-    const bool xembedPossible = QGuiApplication::platformName() == QLatin1String("xcb");
-    if ((watcher && hostRegistered()) || (!watcher && xembedPossible)) {
+    if ((watcher && hostRegistered()) || (!watcher && xembedProbe_())) {
         createIcon();
+    } else if (!watcher) {
+        xembedLook_->start();
+    }
+}
+
+void TrayItem::lookForXEmbedTray() {
+    if (icon_) {
+        xembedLook_->stop();
+    } else if (!hostWatcherRegistered() && xembedProbe_()) {
+        xembedLook_->stop();
+        trayHostAppeared();
     }
 }
 
@@ -77,6 +93,7 @@ void TrayItem::watcherAppeared() {
 }
 
 void TrayItem::createIcon() {
+    xembedLook_->stop();
     icon_ = std::make_unique<QSystemTrayIcon>();
     icon_->setContextMenu(&menu_);
     connect(icon_.get(), &QSystemTrayIcon::activated, this,

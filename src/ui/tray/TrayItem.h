@@ -5,10 +5,12 @@
 #include <QObject>
 #include <QRect>
 #include <QSystemTrayIcon>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class QDBusServiceWatcher;
+class QTimer;
 
 namespace app {
 class AppModel;
@@ -30,6 +32,8 @@ public:
 
     // Puts the icon in the tray now if a tray host exists, else as soon as one appears.
     void start();
+    // Asks whether an X11 tray is there (XEmbedTray::present unless a test says otherwise).
+    void setXEmbedProbe(std::function<bool()> probe) { xembedProbe_ = std::move(probe); }
     // An icon is in a tray, so the panel can open from it.
     bool isInTray() const;
     // The icon's place on screen, when the tray host tells it (XEmbed does, SNI does not).
@@ -55,6 +59,7 @@ private:
     void createIcon();
     void refresh();
     void watcherAppeared();
+    void lookForXEmbedTray();
 
     bool hostWatcherRegistered() const;
     // The watcher knows a host that shows items. Qt settles on the D-Bus tray or XEmbed once,
@@ -66,6 +71,9 @@ private:
     QMenu menu_;
     std::unique_ptr<QSystemTrayIcon> icon_;
     QDBusServiceWatcher* hostWatcher_ = nullptr;
+    std::function<bool()> xembedProbe_;
+    // An X11 tray announces itself to nobody in particular: it is looked for now and then.
+    QTimer* xembedLook_;
     bool busy_ = false;
 };
 
