@@ -21,6 +21,7 @@
 #include <QToolTip>
 #include <QUrl>
 #include <QVariantAnimation>
+#include <QtMath>
 
 #include <cmath>
 
@@ -87,6 +88,7 @@ void CardGrid::setRecords(std::vector<engine::RenameRecord> records, const QStri
         currentId_ = records_.empty() ? std::string() : records_.front().id;
     }
     textLines_ = std::move(textLines);
+    recordKeys_.assign(records_.size(), QString());
     pending_.clear();
     if (popover_) {
         const std::string& id = popover_->recordId();
@@ -245,27 +247,47 @@ void CardGrid::thumbnailArrived(const QString& path, int pixelSize) {
     }
 }
 
-QString CardGrid::cardKey(int index, const QImage& image, qreal dpr) const {
+const QString& CardGrid::recordKey(int index) const {
+    QString& key = recordKeys_[index];
+    if (!key.isEmpty()) {
+        return key;
+    }
     const engine::RenameRecord& record = records_[index];
-    const QSizeF size = cellRect(index).size();
     // The query matters only through what it marks, so typing leaves unmarked cards alone.
     auto marked = [this](const QString& text) {
         const auto range = DashboardText::highlight(text, query_);
         return range ? QStringLiteral("%1-%2").arg(range->first).arg(range->second) : QString();
     };
-    return QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8x%9|%10")
-               .arg(QString::fromStdString(record.id), QString::fromStdString(record.currentName),
-                    QString::fromStdString(record.originalName),
-                    QString::fromStdString(record.folderPath))
-               .arg(record.undone)
-               .arg(record.date.time_since_epoch().count())
-               .arg(image.isNull() ? 0 : image.cacheKey())
-               .arg(size.width())
-               .arg(size.height())
-               .arg(dpr) +
-           QLatin1Char('|') + marked(RecordPresentation::shownStem(record)) + QLatin1Char('|') +
-           marked(RecordPresentation::secondLine(record)) + QLatin1Char('|') + textLine(record.id) +
-           QLatin1Char('|') + marked(ShotCard::quotedTextLine(textLine(record.id)));
+    key = QStringLiteral("%1|%2|%3|%4|%5|%6")
+              .arg(QString::fromStdString(record.id), QString::fromStdString(record.currentName),
+                   QString::fromStdString(record.originalName),
+                   QString::fromStdString(record.folderPath))
+              .arg(record.undone)
+              .arg(record.date.time_since_epoch().count()) +
+          QLatin1Char('|') + marked(RecordPresentation::shownStem(record)) + QLatin1Char('|') +
+          marked(RecordPresentation::secondLine(record)) + QLatin1Char('|') + textLine(record.id) +
+          QLatin1Char('|') + marked(ShotCard::quotedTextLine(textLine(record.id)));
+    return key;
+}
+
+CardGrid::Placement CardGrid::placement(int index, qreal dpr) const {
+    // Whole device pixels: a cached card is then copied, not resampled, and where the cell
+    // falls between pixels the card is drawn that much into its image instead.
+    const QPointF origin = viewRect(index).topLeft() - QPointF(cardMargin, cardMargin);
+    const QPointF snapped(std::floor(origin.x() * dpr) / dpr, std::floor(origin.y() * dpr) / dpr);
+    return {snapped, origin - snapped};
+}
+
+QString CardGrid::cardKey(int index, const QImage& image, qreal dpr, QPointF offset) const {
+    const QSizeF size = cellRect(index).size();
+    QString key = recordKey(index);
+    for (const qint64 part :
+         {image.isNull() ? qint64(0) : image.cacheKey(), qint64(std::lround(size.width() * 64)),
+          qint64(std::lround(size.height() * 64)), qint64(std::lround(dpr * 64)),
+          qint64(std::lround(offset.x() * 256)), qint64(std::lround(offset.y() * 256))}) {
+        key += QLatin1Char('|') + QString::number(part);
+    }
+    return key;
 }
 
 QString CardGrid::textLine(const std::string& id) const {
@@ -273,19 +295,20 @@ QString CardGrid::textLine(const std::string& id) const {
     return found == textLines_.end() ? QString() : found->second;
 }
 
-QPixmap* CardGrid::cardImage(int index, const QImage& image, qreal dpr) {
-    const QString key = cardKey(index, image, dpr);
+QPixmap* CardGrid::cardImage(int index, const QImage& image, qreal dpr, QPointF offset) {
+    const QString key = cardKey(index, image, dpr, offset);
     if (QPixmap* cached = cardImages_.object(key)) {
         return cached;
     }
     const QSizeF size = cellRect(index).size() + QSizeF(2 * cardMargin, 2 * cardMargin);
-    auto* pixmap = new QPixmap((size * dpr).toSize());
+    // One device pixel more each way for the offset.
+    auto* pixmap = new QPixmap(qCeil(size.width() * dpr) + 1, qCeil(size.height() * dpr) + 1);
     pixmap->setDevicePixelRatio(dpr);
     pixmap->fill(Qt::transparent);
     QPainter card(pixmap);
     card.setRenderHint(QPainter::Antialiasing);
     card.setRenderHint(QPainter::SmoothPixmapTransform);
-    ShotCard::paint(card, QRectF(QPointF(cardMargin, cardMargin), cellRect(index).size()),
+    ShotCard::paint(card, QRectF(QPointF(cardMargin, cardMargin) + offset, cellRect(index).size()),
                     records_[index], query_, 0, image, textLine(records_[index].id));
     card.end();
     const int cost = std::max(1, pixmap->width() * pixmap->height() * 4 / 1024);
@@ -304,8 +327,14 @@ void CardGrid::paintCard(QPainter& painter, int index) {
         ShotCard::paint(painter, cell, record, query_, hover, image, textLine(record.id));
         return;
     }
-    if (QPixmap* pixmap = cardImage(index, image, painter.device()->devicePixelRatioF())) {
-        painter.drawPixmap(cell.topLeft() - QPointF(cardMargin, cardMargin), *pixmap);
+    const qreal dpr = painter.device()->devicePixelRatioF();
+    const Placement place = placement(index, dpr);
+    if (QPixmap* pixmap = cardImage(index, image, dpr, place.offset)) {
+        // Smoothing a copy at whole pixels changes nothing and takes Qt's slow path.
+        const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawPixmap(place.topLeft, *pixmap);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     } else {
         ShotCard::paint(painter, cell, record, query_, 0, image, textLine(record.id));
     }
@@ -327,7 +356,8 @@ void CardGrid::prepareNext() {
     const int index = pending_.front();
     pending_.erase(pending_.begin());
     if (index < static_cast<int>(records_.size())) {
-        cardImage(index, thumbnailFor(records_[index]), devicePixelRatioF());
+        const qreal dpr = devicePixelRatioF();
+        cardImage(index, thumbnailFor(records_[index]), dpr, placement(index, dpr).offset);
     }
     if (!pending_.empty()) {
         QTimer::singleShot(0, this, &CardGrid::prepareNext);
@@ -366,7 +396,8 @@ void CardGrid::paintCards(QPainter& painter, const QRect& area) {
     const qreal dpr = painter.device()->devicePixelRatioF();
     for (int i : {firstRow * columns - columns, (lastRow + 1) * columns}) {
         for (int j = std::max(0, i); j < std::min(count, i + columns); ++j) {
-            if (!cardImages_.contains(cardKey(j, thumbnailFor(records_[j]), dpr))) {
+            if (!cardImages_.contains(
+                    cardKey(j, thumbnailFor(records_[j]), dpr, placement(j, dpr).offset))) {
                 prepareSoon(j);
             }
         }

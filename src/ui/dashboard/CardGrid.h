@@ -120,9 +120,16 @@ private:
     void thumbnailArrived(const QString& path, int pixelSize);
     void animateHover(const std::string& id, qreal target);
     void paintCard(QPainter& painter, int index);
-    QString cardKey(int index, const QImage& image, qreal dpr) const;
+    // Where a cached card goes: a whole device pixel, and how far its cell lies past it.
+    struct Placement {
+        QPointF topLeft;
+        QPointF offset;
+    };
+    Placement placement(int index, qreal dpr) const;
+    const QString& recordKey(int index) const;
+    QString cardKey(int index, const QImage& image, qreal dpr, QPointF offset) const;
     // The card at rest from the cache, drawn into it first when missing; null when too big.
-    QPixmap* cardImage(int index, const QImage& image, qreal dpr);
+    QPixmap* cardImage(int index, const QImage& image, qreal dpr, QPointF offset);
     void prepareSoon(int index);
     void prepareNext();
     // Withdraws the thumbnails asked for cards outside `first`..`last`.
@@ -150,6 +157,8 @@ private:
     std::string currentId_;
     // Cards at rest, drawn once per look: scrolling then only copies pixels.
     QCache<QString, QPixmap> cardImages_{16 * 1024};
+    // What of a card's cache key only setRecords changes, one per record, made on first use.
+    mutable std::vector<QString> recordKeys_;
     std::vector<int> pending_;
 };
 
