@@ -38,6 +38,8 @@ DashboardView::DashboardView(app::AppModel& model, QWidget* parent)
     // The big window people drag files to takes the same drops as the panel.
     setAcceptDrops(true);
     setObjectName(QStringLiteral("dashboard"));
+    // The paper covers every pixel; clearing them first would be a second full fill.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(minimumWidth, minimumHeight);
     resize(defaultWidth, defaultHeight);
 

@@ -8,11 +8,13 @@
 #include "look/Icons.h"
 #include "look/Ink.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QScreen>
 
 #include <cmath>
 #include <cstdint>
@@ -106,9 +108,23 @@ QString ShotCard::dateFormat(const QLocale& locale) {
 }
 
 qreal ShotCard::boxHeight() {
-    const qreal names = 2 * lineHeight(nameFont()) + namesSpacing +
-                        std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
-    return padding + thumbnailHeight + spacing + names + spacing + lineHeight(metaFont()) + padding;
+    // Asked for every card on every frame; font metrics cost more than the rest of a layout.
+    static QFont font;
+    static qreal dpi = 0;
+    static qreal height = 0;
+    const QFont now = QApplication::font();
+    const qreal nowDpi = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->logicalDotsPerInch()
+                             : 0;
+    if (height == 0 || now != font || nowDpi != dpi) {
+        const qreal names = 2 * lineHeight(nameFont()) + namesSpacing +
+                            std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
+        height = padding + thumbnailHeight + spacing + names + spacing + lineHeight(metaFont()) +
+                 padding;
+        font = now;
+        dpi = nowDpi;
+    }
+    return height;
 }
 
 QRectF ShotCard::boxRect(const QRectF& cell) {

@@ -4,13 +4,13 @@
 #include "access/Accessibility.h"
 #include "dashboard/DashboardModel.h"
 #include "dashboard/DashboardText.h"
-#include "look/AppLogo.h"
 #include "look/CrayonBox.h"
 #include "look/CrayonButton.h"
 #include "look/FocusRing.h"
 #include "look/Fonts.h"
 #include "look/Icons.h"
 #include "look/Ink.h"
+#include "panel/CachedLogo.h"
 
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -197,7 +197,7 @@ void Sidebar::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
 
     // Header: logo and name.
-    AppLogo::paint(painter, QRectF(sidePadding, verticalPadding, 32, 32));
+    CachedLogo::paint(painter, QRectF(sidePadding, verticalPadding, 32, 32));
     painter.setFont(Fonts::hand(26));
     painter.setPen(Ink::ink());
     painter.drawText(QRectF(sidePadding + 32 + 9, verticalPadding, width, headerHeight),
