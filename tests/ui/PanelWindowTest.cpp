@@ -5,12 +5,15 @@
 #include "dashboard/DashboardView.h"
 #include "dashboard/Sidebar.h"
 #include "engine/ScratchFolder.h"
+#include "files/HistoryStore.h"
 #include "look/CrayonButton.h"
+#include "panel/RecentList.h"
 #include "shell/QuitPolicy.h"
 #include "shell/Shell.h"
 #include "support/FakeNamer.h"
 #include "tray/TrayItem.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDialog>
@@ -19,8 +22,10 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -51,7 +56,9 @@ protected:
     std::unique_ptr<app::AppModel> model;
     std::chrono::steady_clock::time_point time{};
 
-    void SetUp() override {
+    void SetUp() override { model = makeModel(); }
+
+    std::unique_ptr<app::AppModel> makeModel() {
         app::AppServices services;
         services.settingsFile = QString::fromStdString((scratch.path() / "q.conf").string());
         services.dataFolder = scratch.folder("data");
@@ -61,7 +68,25 @@ protected:
         services.namer = std::make_shared<test_support::FakeNamer>(
             engine::Namer::Engine{engine::Namer::Engine::Kind::textOnly, "no model"});
         services.pause = 0ms;
-        model = std::make_unique<app::AppModel>(std::move(services));
+        return std::make_unique<app::AppModel>(std::move(services));
+    }
+
+    // Renames whose files exist, so the panel lists them; read by the next model made.
+    void writeHistory(int count) {
+        const auto folder = scratch.folder("Screenshots");
+        std::vector<engine::RenameRecord> records;
+        for (int i = count; i >= 1; --i) {
+            engine::RenameRecord record;
+            record.id = engine::RenameRecord::makeId();
+            record.folderPath = folder.string();
+            record.originalName = "IMG_" + std::to_string(1000 + i) + ".png";
+            record.currentName = "Named " + std::to_string(i) + ".png";
+            record.suggestedName = "Named " + std::to_string(i);
+            record.date = std::chrono::system_clock::now();
+            std::ofstream(folder / record.currentName) << "x";
+            records.push_back(record);
+        }
+        engine::HistoryStore("Quillmark", scratch.path() / "data").save(records);
     }
 
     // Another window takes the activation, as a click elsewhere does.
@@ -175,6 +200,75 @@ TEST_F(PanelWindowTest, aGrowingPanelStaysAboveItsIconInsideTheScreen) {
         3000))
         << panel.geometry().y() << "+" << panel.height() << " for "
         << panel.content().sizeHint().height() << ", " << before << " before";
+}
+
+namespace {
+
+QString describe(QWidget* w) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+    const QString name = face != nullptr ? face->text(QAccessible::Name).trimmed() : QString();
+    return QString::fromLatin1(w->metaObject()->className()) + " \"" + name + "\"";
+}
+
+// A stop a screen reader could only call "scroll area" or nothing at all.
+bool unnamedStop(QWidget* w) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+    const auto* area = qobject_cast<QAbstractScrollArea*>(w->parentWidget());
+    const bool scrollView = qobject_cast<QAbstractScrollArea*>(w) != nullptr ||
+                            (area != nullptr && area->viewport() == w);
+    return scrollView || face == nullptr || face->text(QAccessible::Name).trimmed().isEmpty();
+}
+
+std::vector<QWidget*> tabStops(QWidget& window) {
+    std::vector<QWidget*> stops;
+    for (QWidget* w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain()) {
+        if (w->isVisibleTo(&window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            stops.push_back(w);
+        }
+    }
+    return stops;
+}
+
+} // namespace
+
+TEST_F(PanelWindowTest, everyTabStopIsANamedControlAndNoneIsAScrollView) {
+    writeHistory(3);
+    model = makeModel();
+    ui::PanelWindow panel(*model);
+    panel.showBesideTray(QRect(500, 0, 24, 24));
+    QApplication::setActiveWindow(&panel);
+    QApplication::processEvents();
+    ASSERT_TRUE(panel.isActiveWindow());
+    ASSERT_TRUE(panel.content().recentList()->scrollArea()->isVisibleTo(&panel));
+
+    for (const bool settings : {false, true}) {
+        panel.content().setShowSettings(settings);
+        QApplication::processEvents();
+        QStringList all;
+        QStringList bad;
+        const auto stops = tabStops(panel);
+        for (QWidget* w : stops) {
+            all << describe(w);
+            if (unnamedStop(w)) {
+                bad << describe(w);
+            }
+        }
+        ASSERT_GE(stops.size(), 3U) << settings;
+        EXPECT_EQ(bad.join(", ").toStdString(), "")
+            << settings << ": " << all.join(", ").toStdString();
+
+        // Tab itself, twice round.
+        bad.clear();
+        for (std::size_t i = 0; i < 2 * stops.size(); ++i) {
+            QTest::keyClick(panel.windowHandle(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            ASSERT_NE(focus, nullptr) << i;
+            if (unnamedStop(focus)) {
+                bad << describe(focus);
+            }
+        }
+        EXPECT_EQ(bad.join(", ").toStdString(), "") << settings;
+    }
 }
 
 TEST_F(PanelWindowTest, trayClicksToggleThePanelOnceAndTheDashboardRequestOpensIt) {

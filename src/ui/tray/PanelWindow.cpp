@@ -44,6 +44,8 @@ PanelWindow::PanelWindow(app::AppModel& model, QWidget* parent)
     scroller_->setWidgetResizable(false);
     scroller_->setFrameShape(QFrame::NoFrame);
     scroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The panel's own controls are the Tab stops; the view scrolls to whichever has focus.
+    scroller_->setFocusPolicy(Qt::NoFocus);
     scroller_->setAutoFillBackground(false);
     scroller_->viewport()->setAutoFillBackground(false);
     SlimScrollBar::apply(scroller_);
