@@ -219,6 +219,19 @@ bool unnamedStop(QWidget* w) {
     return scrollView || face == nullptr || face->text(QAccessible::Name).trimmed().isEmpty();
 }
 
+// Whether every scroll view around `w` shows at least part of it.
+bool inSight(QWidget* w) {
+    for (QWidget* p = w->parentWidget(); p != nullptr; p = p->parentWidget()) {
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(p)) {
+            const QRect shown(w->mapTo(area->viewport(), QPoint(0, 0)), w->size());
+            if (!area->viewport()->rect().intersects(shown)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 std::vector<QWidget*> tabStops(QWidget& window) {
     std::vector<QWidget*> stops;
     for (QWidget* w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain()) {
@@ -268,6 +281,49 @@ TEST_F(PanelWindowTest, everyTabStopIsANamedControlAndNoneIsAScrollView) {
             }
         }
         EXPECT_EQ(bad.join(", ").toStdString(), "") << settings;
+    }
+}
+
+TEST_F(PanelWindowTest, tabAndBacktabKeepTheFocusedControlInSight) {
+    writeHistory(5);
+    model = makeModel();
+    model->setMessage(
+        QStringLiteral("Couldn\u2019t name 12 screenshots: the folder is read-only."));
+    struct Case {
+        int iconTop;
+        bool settings;
+    };
+    // At the top the settings page scrolls inside the panel; lower down, with less room, the
+    // home page scrolls in the window.
+    for (const Case c : {Case{0, true}, Case{350, false}}) {
+        ui::PanelWindow panel(*model);
+        panel.showBesideTray(QRect(700, c.iconTop, 24, 24));
+        panel.content().setShowSettings(c.settings);
+        QApplication::setActiveWindow(&panel);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return panel.content().height() == panel.content().sizeHint().height(); }, 3000));
+        auto* outer = panel.findChild<QScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
+        ASSERT_NE(outer, nullptr);
+        if (c.settings) {
+            ASSERT_LT(panel.content().settingsScrollArea()->viewport()->height(),
+                      panel.content().settingsScrollArea()->widget()->height());
+        } else {
+            ASSERT_LT(outer->viewport()->height(), panel.content().height());
+        }
+        const std::size_t stops = tabStops(panel).size();
+        ASSERT_GE(stops, 6U);
+        QStringList hidden;
+        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            for (std::size_t i = 0; i < 2 * stops; ++i) {
+                QTest::keyClick(panel.windowHandle(), key);
+                QWidget* focus = QApplication::focusWidget();
+                ASSERT_NE(focus, nullptr) << i;
+                if (!inSight(focus)) {
+                    hidden << describe(focus);
+                }
+            }
+        }
+        EXPECT_EQ(hidden.join(", ").toStdString(), "") << "icon at " << c.iconTop;
     }
 }
 
