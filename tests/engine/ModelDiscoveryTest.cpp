@@ -6,8 +6,11 @@
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <stop_token>
+#include <string>
+#include <vector>
 
 using namespace engine;
 using testsupport::ScriptedModelServer;
@@ -165,6 +168,40 @@ TEST(OllamaPull, sumsThePartsAndReadsErrorsAndSuccess) {
         stream.take(R"({"error":"write /root/.ollama/models/blobs: no space left on device"})"),
         "write /root/.ollama/models/blobs: no space left on device");
     EXPECT_TRUE(stream.take("<html>not json"));
+}
+
+TEST(OllamaPull, hugeByteCountsNeverMakeTheProgressGoBack) {
+    constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
+    const auto line = [](const std::string& digest, std::uint64_t total, std::uint64_t completed) {
+        return R"({"status":"pulling","digest":")" + digest + R"(","total":)" +
+               std::to_string(total) + R"(,"completed":)" + std::to_string(completed) + "}";
+    };
+    OllamaPull::Stream stream;
+    std::vector<OllamaPull::Progress> seen;
+    for (const std::string& text :
+         {line("a1", most - 10, most - 20), line("b2", most - 5, most - 30),
+          line("c3", 1u << 20, 1u << 19), line("a1", most - 10, most - 10),
+          line("d4", most / 2 + 1, most / 2 + 1), line("e5", most / 2 + 1, most / 2 + 1)}) {
+        EXPECT_FALSE(stream.take(text)) << text;
+        seen.push_back(stream.progress());
+    }
+    EXPECT_EQ(seen[0].completed, most - 20);
+    EXPECT_EQ(seen[0].total, most - 10);
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        const auto& p = seen[i];
+        EXPECT_GE(p.total, most - 10) << i;
+        EXPECT_GE(p.completed, most - 30) << i;
+        EXPECT_LE(p.completed, p.total) << i;
+        if (i > 0) {
+            EXPECT_GE(p.completed, seen[i - 1].completed) << i;
+            EXPECT_GE(p.total, seen[i - 1].total) << i;
+        }
+        const double fraction = static_cast<double>(p.completed) / static_cast<double>(p.total);
+        EXPECT_GE(fraction, 0.0) << i;
+        EXPECT_LE(fraction, 1.0) << i;
+    }
+    EXPECT_EQ(seen.back().completed, most);
+    EXPECT_EQ(seen.back().total, most);
 }
 
 class OllamaPullTest : public ::testing::Test {

@@ -282,6 +282,38 @@ TEST_F(KeyboardAccessTest, dashboardListsCardsAndEntriesToScreenReaders) {
     EXPECT_TRUE(tidyFound);
 }
 
+TEST_F(KeyboardAccessTest, pointsOnAListFindTheEntryOrTheChildWidgetThere) {
+    writeHistory(2);
+    auto model = makeModel();
+    auto view = openDashboard(*model);
+    ui::Sidebar* sidebar = view->sidebar();
+    QAccessibleInterface* face = accessible(sidebar);
+    ASSERT_NE(face, nullptr);
+
+    const QPoint onEntry = sidebar->mapToGlobal(sidebar->accessibleItemRect(1).center());
+    EXPECT_EQ(face->childAt(onEntry.x(), onEntry.y()), face->child(1));
+
+    // The buttons come after the entries among the children; a point on one is that button.
+    for (QWidget* button : {static_cast<QWidget*>(sidebar->tidyButton()),
+                            static_cast<QWidget*>(sidebar->settingsButton())}) {
+        if (!button->isVisible()) {
+            continue;
+        }
+        const QPoint onButton = button->mapToGlobal(button->rect().center());
+        QAccessibleInterface* found = face->childAt(onButton.x(), onButton.y());
+        ASSERT_NE(found, nullptr) << button->metaObject()->className();
+        EXPECT_EQ(found->object(), button);
+        const int index = face->indexOfChild(found);
+        EXPECT_GE(index, sidebar->accessibleItemCount());
+        EXPECT_EQ(face->child(index), found);
+    }
+
+    // An item of another list is no child of this one.
+    QAccessibleInterface* grid = accessible(view->grid());
+    ASSERT_GE(grid->childCount(), 1);
+    EXPECT_EQ(face->indexOfChild(grid->child(0)), -1);
+}
+
 TEST_F(KeyboardAccessTest, sidebarEntriesAreReachedByTabAndChosenByKeys) {
     writeHistory(1);
     auto model = makeModel();

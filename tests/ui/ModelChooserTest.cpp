@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
+#include <limits>
 
 using namespace panel_test;
 using namespace std::chrono_literals;
@@ -253,6 +254,29 @@ TEST_F(ModelPullTest, aFetchGoesOnWithoutThePanelAndCanBeCancelled) {
               "Stopped. Fetch it again to go on from where it stopped.");
     EXPECT_FALSE(chooser.pullBar()->isVisibleTo(&view));
     EXPECT_EQ(stored("modelName"), "");
+}
+
+TEST_F(ModelPullTest, hugeCountsFromTheServerShowAsHugeAndFillTheBarAtMost) {
+    constexpr std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
+    ollama.setPullScript(
+        {{{{"status", "pulling a1"}, {"digest", "a1"}, {"total", most}, {"completed", most / 2}}},
+         {{{"status", "pulling b2"}, {"digest", "b2"}, {"total", most}, {"completed", most}}},
+         {{{"status", "success"}}, 60s}},
+        pulled);
+    auto model = makeRealModel();
+    ui::SettingsView view(*model);
+    auto& chooser = *view.modelChooser();
+    ASSERT_TRUE(listed(chooser, "llama3.2:3b"));
+    clickBody(chooser.fetchButton());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return model->modelPull().progress().completed == most; }, 10000));
+    const QString text = chooser.pullText()->text();
+    EXPECT_TRUE(text.startsWith("Fetching qwen2.5vl:3b\u2026 ")) << text.toStdString();
+    EXPECT_FALSE(text.contains('-')) << text.toStdString();
+    EXPECT_GT(chooser.pullBar()->fraction(), 0.0);
+    EXPECT_LE(chooser.pullBar()->fraction(), 1.0);
+    clickBody(chooser.cancelButton());
+    ASSERT_TRUE(pullEnds(*model, app::ModelPull::State::cancelled));
 }
 
 TEST_F(ModelPullTest, aFetchThatFailsHalfWayShowsOllamasMessage) {

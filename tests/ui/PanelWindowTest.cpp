@@ -5,12 +5,15 @@
 #include "dashboard/DashboardView.h"
 #include "dashboard/Sidebar.h"
 #include "engine/ScratchFolder.h"
+#include "files/HistoryStore.h"
 #include "look/CrayonButton.h"
+#include "panel/RecentList.h"
 #include "shell/QuitPolicy.h"
 #include "shell/Shell.h"
 #include "support/FakeNamer.h"
 #include "tray/TrayItem.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDialog>
@@ -19,8 +22,10 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -51,7 +56,9 @@ protected:
     std::unique_ptr<app::AppModel> model;
     std::chrono::steady_clock::time_point time{};
 
-    void SetUp() override {
+    void SetUp() override { model = makeModel(); }
+
+    std::unique_ptr<app::AppModel> makeModel() {
         app::AppServices services;
         services.settingsFile = QString::fromStdString((scratch.path() / "q.conf").string());
         services.dataFolder = scratch.folder("data");
@@ -61,7 +68,25 @@ protected:
         services.namer = std::make_shared<test_support::FakeNamer>(
             engine::Namer::Engine{engine::Namer::Engine::Kind::textOnly, "no model"});
         services.pause = 0ms;
-        model = std::make_unique<app::AppModel>(std::move(services));
+        return std::make_unique<app::AppModel>(std::move(services));
+    }
+
+    // Renames whose files exist, so the panel lists them; read by the next model made.
+    void writeHistory(int count) {
+        const auto folder = scratch.folder("Screenshots");
+        std::vector<engine::RenameRecord> records;
+        for (int i = count; i >= 1; --i) {
+            engine::RenameRecord record;
+            record.id = engine::RenameRecord::makeId();
+            record.folderPath = folder.string();
+            record.originalName = "IMG_" + std::to_string(1000 + i) + ".png";
+            record.currentName = "Named " + std::to_string(i) + ".png";
+            record.suggestedName = "Named " + std::to_string(i);
+            record.date = std::chrono::system_clock::now();
+            std::ofstream(folder / record.currentName) << "x";
+            records.push_back(record);
+        }
+        engine::HistoryStore("Quillmark", scratch.path() / "data").save(records);
     }
 
     // Another window takes the activation, as a click elsewhere does.
@@ -175,6 +200,131 @@ TEST_F(PanelWindowTest, aGrowingPanelStaysAboveItsIconInsideTheScreen) {
         3000))
         << panel.geometry().y() << "+" << panel.height() << " for "
         << panel.content().sizeHint().height() << ", " << before << " before";
+}
+
+namespace {
+
+QString describe(QWidget* w) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+    const QString name = face != nullptr ? face->text(QAccessible::Name).trimmed() : QString();
+    return QString::fromLatin1(w->metaObject()->className()) + " \"" + name + "\"";
+}
+
+// A stop a screen reader could only call "scroll area" or nothing at all.
+bool unnamedStop(QWidget* w) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+    const auto* area = qobject_cast<QAbstractScrollArea*>(w->parentWidget());
+    const bool scrollView = qobject_cast<QAbstractScrollArea*>(w) != nullptr ||
+                            (area != nullptr && area->viewport() == w);
+    return scrollView || face == nullptr || face->text(QAccessible::Name).trimmed().isEmpty();
+}
+
+// Whether every scroll view around `w` shows at least part of it.
+bool inSight(QWidget* w) {
+    for (QWidget* p = w->parentWidget(); p != nullptr; p = p->parentWidget()) {
+        if (auto* area = qobject_cast<QAbstractScrollArea*>(p)) {
+            const QRect shown(w->mapTo(area->viewport(), QPoint(0, 0)), w->size());
+            if (!area->viewport()->rect().intersects(shown)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::vector<QWidget*> tabStops(QWidget& window) {
+    std::vector<QWidget*> stops;
+    for (QWidget* w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain()) {
+        if (w->isVisibleTo(&window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            stops.push_back(w);
+        }
+    }
+    return stops;
+}
+
+} // namespace
+
+TEST_F(PanelWindowTest, everyTabStopIsANamedControlAndNoneIsAScrollView) {
+    writeHistory(3);
+    model = makeModel();
+    ui::PanelWindow panel(*model);
+    panel.showBesideTray(QRect(500, 0, 24, 24));
+    QApplication::setActiveWindow(&panel);
+    QApplication::processEvents();
+    ASSERT_TRUE(panel.isActiveWindow());
+    ASSERT_TRUE(panel.content().recentList()->scrollArea()->isVisibleTo(&panel));
+
+    for (const bool settings : {false, true}) {
+        panel.content().setShowSettings(settings);
+        QApplication::processEvents();
+        QStringList all;
+        QStringList bad;
+        const auto stops = tabStops(panel);
+        for (QWidget* w : stops) {
+            all << describe(w);
+            if (unnamedStop(w)) {
+                bad << describe(w);
+            }
+        }
+        ASSERT_GE(stops.size(), 3U) << settings;
+        EXPECT_EQ(bad.join(", ").toStdString(), "")
+            << settings << ": " << all.join(", ").toStdString();
+
+        // Tab itself, twice round.
+        bad.clear();
+        for (std::size_t i = 0; i < 2 * stops.size(); ++i) {
+            QTest::keyClick(panel.windowHandle(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            ASSERT_NE(focus, nullptr) << i;
+            if (unnamedStop(focus)) {
+                bad << describe(focus);
+            }
+        }
+        EXPECT_EQ(bad.join(", ").toStdString(), "") << settings;
+    }
+}
+
+TEST_F(PanelWindowTest, tabAndBacktabKeepTheFocusedControlInSight) {
+    writeHistory(5);
+    model = makeModel();
+    model->setMessage(
+        QStringLiteral("Couldn\u2019t name 12 screenshots: the folder is read-only."));
+    struct Case {
+        int iconTop;
+        bool settings;
+    };
+    // At the top the settings page scrolls inside the panel; lower down, with less room, the
+    // home page scrolls in the window.
+    for (const Case c : {Case{0, true}, Case{350, false}}) {
+        ui::PanelWindow panel(*model);
+        panel.showBesideTray(QRect(700, c.iconTop, 24, 24));
+        panel.content().setShowSettings(c.settings);
+        QApplication::setActiveWindow(&panel);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return panel.content().height() == panel.content().sizeHint().height(); }, 3000));
+        auto* outer = panel.findChild<QScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
+        ASSERT_NE(outer, nullptr);
+        if (c.settings) {
+            ASSERT_LT(panel.content().settingsScrollArea()->viewport()->height(),
+                      panel.content().settingsScrollArea()->widget()->height());
+        } else {
+            ASSERT_LT(outer->viewport()->height(), panel.content().height());
+        }
+        const std::size_t stops = tabStops(panel).size();
+        ASSERT_GE(stops, 6U);
+        QStringList hidden;
+        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            for (std::size_t i = 0; i < 2 * stops; ++i) {
+                QTest::keyClick(panel.windowHandle(), key);
+                QWidget* focus = QApplication::focusWidget();
+                ASSERT_NE(focus, nullptr) << i;
+                if (!inSight(focus)) {
+                    hidden << describe(focus);
+                }
+            }
+        }
+        EXPECT_EQ(hidden.join(", ").toStdString(), "") << "icon at " << c.iconTop;
+    }
 }
 
 TEST_F(PanelWindowTest, trayClicksToggleThePanelOnceAndTheDashboardRequestOpensIt) {

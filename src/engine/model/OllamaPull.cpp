@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <httplib.h>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -24,6 +25,13 @@ Outcome failed(std::string error) {
 std::uint64_t byteCount(const json& line, const char* key) {
     auto found = line.find(key);
     return found != line.end() && found->is_number_unsigned() ? found->get<std::uint64_t>() : 0;
+}
+
+// The counts come from the server: a sum that wrapped would send the progress backwards.
+std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
+    return b > std::numeric_limits<std::uint64_t>::max() - a
+               ? std::numeric_limits<std::uint64_t>::max()
+               : a + b;
 }
 
 // A request's own timeouts never end a pull that is merely slow; a cancel must, so the
@@ -99,8 +107,9 @@ std::optional<std::string> OllamaPull::Stream::take(std::string_view line) {
         progress_.completed = 0;
         progress_.total = 0;
         for (const auto& [digestName, each] : parts_) {
-            progress_.completed += std::min(each.completed, each.total);
-            progress_.total += each.total;
+            progress_.completed =
+                saturatingAdd(progress_.completed, std::min(each.completed, each.total));
+            progress_.total = saturatingAdd(progress_.total, each.total);
         }
     }
     return std::nullopt;

@@ -42,7 +42,7 @@ QAccessibleInterface* ItemListAccessible::child(int index) const {
 
 int ItemListAccessible::indexOfChild(const QAccessibleInterface* child) const {
     if (const auto* item = dynamic_cast<const ItemAccessible*>(child)) {
-        return item->isValid() ? item->index() : -1;
+        return item->parent() == this && item->isValid() ? item->index() : -1;
     }
     const int widgetIndex = widgetCount() > 0 ? QAccessibleWidget::indexOfChild(child) : -1;
     return widgetIndex < 0 ? -1 : list_->accessibleItemCount() + widgetIndex;
@@ -50,7 +50,9 @@ int ItemListAccessible::indexOfChild(const QAccessibleInterface* child) const {
 
 QAccessibleInterface* ItemListAccessible::childAt(int x, int y) const {
     const QPoint local = widget()->mapFromGlobal(QPoint(x, y));
-    for (int i = 0; i < childCount(); ++i) {
+    // Only the items have rectangles of their own; the child widgets after them are found by Qt.
+    const int items = list_->accessibleItemCount();
+    for (int i = 0; i < items; ++i) {
         if (list_->accessibleItemRect(i).contains(local)) {
             return child(i);
         }

@@ -7,6 +7,7 @@
 #include "panel/AutoNameSection.h"
 #include "panel/BoxedSection.h"
 #include "panel/DropTarget.h"
+#include "panel/FollowFocus.h"
 #include "panel/MessageBanner.h"
 #include "panel/PanelFooter.h"
 #include "panel/PanelHeader.h"
@@ -96,8 +97,9 @@ void PanelView::makeSettings() {
     settingsScroll_->setFrameShape(QFrame::NoFrame);
     settingsScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     settingsScroll_->setWidgetResizable(true);
-    // Tab goes into the settings; the view follows focus by itself.
+    // Tab goes into the settings, and the view follows the focus.
     settingsScroll_->setFocusPolicy(Qt::NoFocus);
+    FollowFocus::apply(settingsScroll_);
     settingsScroll_->setAutoFillBackground(false);
     settingsScroll_->viewport()->setAutoFillBackground(false);
     SlimScrollBar::apply(settingsScroll_);

@@ -19,6 +19,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
 
 namespace ui {
 
@@ -52,7 +54,9 @@ bool sameModel(const std::string& listed, const std::string& chosen) {
 }
 
 QString bytes(std::uint64_t count) {
-    return QLocale::system().formattedDataSize(static_cast<qint64>(count), 1,
+    // Qt counts in a signed type; a count beyond it would read as negative.
+    const auto shown = std::min<std::uint64_t>(count, std::numeric_limits<qint64>::max());
+    return QLocale::system().formattedDataSize(static_cast<qint64>(shown), 1,
                                                QLocale::DataSizeSIFormat);
 }
 

@@ -1,6 +1,7 @@
 #include "tray/PanelWindow.h"
 
 #include "look/Ink.h"
+#include "panel/FollowFocus.h"
 #include "panel/SlimScrollBar.h"
 #include "tray/PanelPlacement.h"
 #include "tray/PointerButtons.h"
@@ -44,6 +45,9 @@ PanelWindow::PanelWindow(app::AppModel& model, QWidget* parent)
     scroller_->setWidgetResizable(false);
     scroller_->setFrameShape(QFrame::NoFrame);
     scroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The panel's own controls are the Tab stops; the view scrolls to whichever has focus.
+    scroller_->setFocusPolicy(Qt::NoFocus);
+    FollowFocus::apply(scroller_);
     scroller_->setAutoFillBackground(false);
     scroller_->viewport()->setAutoFillBackground(false);
     SlimScrollBar::apply(scroller_);
