@@ -46,6 +46,9 @@ TextIndexKeeper::TextIndexKeeper(std::filesystem::path file, Reader reader, Say 
     : QObject(parent), index_(std::move(file)), reader_(std::move(reader)), say_(std::move(say)),
       pool_(new QThreadPool) {
     pool_->setMaxThreadCount(1);
+    compaction_.setSingleShot(true);
+    compaction_.setInterval(compactDelayMs);
+    connect(&compaction_, &QTimer::timeout, this, &TextIndexKeeper::compactNow);
     switch (index_.open()) {
     case engine::TextIndex::Opened::rebuilt:
         say_(damagedMessage);
@@ -68,11 +71,26 @@ TextIndexKeeper::TextIndexKeeper(std::filesystem::path file, Reader reader, Say 
 }
 
 TextIndexKeeper::~TextIndexKeeper() {
+    if (compaction_.isActive()) {
+        compactNow();
+    }
     pool_->clear();
     // A reading still under way is left to finish on its own; its result is dropped.
     if (pool_->waitForDone(quitWaitMs)) {
         delete pool_;
     }
+}
+
+void TextIndexKeeper::compactNow() {
+    compaction_.stop();
+    if (!index_.isOpen()) {
+        return;
+    }
+    if (!index_.compact()) {
+        failed();
+        return;
+    }
+    emit compacted();
 }
 
 void TextIndexKeeper::failed() {
@@ -119,6 +137,13 @@ void TextIndexKeeper::follow(const std::vector<engine::RenameRecord>& history) {
     if (!index_.remove(removed) || !index_.put(changed)) {
         failed();
         return;
+    }
+    if (!removed.empty()) {
+        if (count == 0) {
+            compactNow();
+        } else {
+            compaction_.start();
+        }
     }
     known_ = std::move(wanted);
     toRead_.clear();

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <deque>
 #include <filesystem>
@@ -46,6 +47,11 @@ public:
 
     // How long going away waits for a reading under way.
     static constexpr int quitWaitMs = 300;
+    // Removed text leaves the file this long after the last removal (at once for Clear
+    // History): merging the index costs about 0.1 s, too much for every rename at the
+    // history's limit.
+    static constexpr int compactDelayMs = 2000;
+    void setCompactDelay(int ms) { compaction_.setInterval(ms); }
 
     static const QString damagedMessage;
     static const QString unavailableMessage;
@@ -55,11 +61,14 @@ signals:
     void textStored(const QString& id);
     // Nothing is left to read.
     void settled();
+    // The text of removed records has left the file.
+    void compacted();
 
 private:
     void readNext();
     void stored(const std::string& id, const std::vector<std::string>& lines);
     void failed();
+    void compactNow();
 
     engine::TextIndex index_;
     Reader reader_;
@@ -72,6 +81,7 @@ private:
     // One thread, so readings never compete with each other for the second core. Not waited
     // for long when going away: at the lowest priority a reading may not finish soon.
     QThreadPool* pool_;
+    QTimer compaction_;
 };
 
 } // namespace app

@@ -154,6 +154,45 @@ TEST_F(TextIndexKeeperTest, onlyTheRecordsTheHistoryKeepsAreIndexed) {
     EXPECT_TRUE(said.empty());
 }
 
+// Merging the index costs a tenth of a second, so a record dropped at the history's limit
+// leaves it a little later, once for a burst; Clear History empties it at once.
+TEST_F(TextIndexKeeperTest, removedTextLeavesTheFileAfterAPauseAndAtOnceOnClearHistory) {
+    const auto invoice = recordOf(screenshots, "Invoice", 2);
+    const auto router = recordOf(screenshots, "Router", 1);
+    TextIndexKeeper keeper(
+        root / "text.sqlite",
+        [](const fs::path& file) {
+            return std::vector<std::string>{
+                file.stem().string() == "Invoice" ? "secret invoice 4711" : "router password"};
+        },
+        [](const QString&) {});
+    keeper.setCompactDelay(50);
+    keeper.follow({router, invoice});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keeper.pending() == 0; }, 10000));
+    auto inFile = [&](const std::string& text) {
+        for (const auto& path : {root / "text.sqlite", root / "text.sqlite-wal"}) {
+            std::ifstream stream(path, std::ios::binary);
+            const std::string bytes((std::istreambuf_iterator<char>(stream)), {});
+            if (bytes.find(text) != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    };
+    QSignalSpy compacted(&keeper, &TextIndexKeeper::compacted);
+
+    keeper.follow({router});
+    EXPECT_TRUE(keeper.search("invoice").empty());
+    EXPECT_EQ(compacted.count(), 0);
+    ASSERT_TRUE(compacted.wait(5000));
+    EXPECT_FALSE(inFile("secret invoice"));
+    EXPECT_FALSE(inFile("nvo"));
+
+    keeper.follow({});
+    EXPECT_EQ(compacted.count(), 2);
+    EXPECT_FALSE(inFile("router password"));
+}
+
 TEST_F(TextIndexKeeperTest, aDamagedIndexIsRebuiltWithOneMessage) {
     auto record = recordOf(screenshots, "Invoice", 1);
     saveHistory({record});

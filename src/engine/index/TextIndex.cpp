@@ -249,11 +249,12 @@ bool TextIndex::remove(const std::vector<std::string>& ids) {
     for (const auto& id : ids) {
         ok = ok && statement.bind(1, id).run();
     }
-    if (!exec(ok ? "COMMIT" : "ROLLBACK") || !ok) {
-        return false;
-    }
+    return exec(ok ? "COMMIT" : "ROLLBACK") && ok;
+}
+
+bool TextIndex::compact() {
     // The full-text index only marks deleted text until its segments are merged, and the
-    // journal keeps old pages until a checkpoint: both are done now.
+    // journal keeps old pages until a checkpoint.
     return exec("INSERT INTO record_text(record_text) VALUES ('optimize')") &&
            exec("PRAGMA wal_checkpoint(TRUNCATE)");
 }
