@@ -1,5 +1,6 @@
 #include "index/TextIndex.h"
 #include "ScratchFolder.h"
+#include "index/TextMatch.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,7 @@ TEST_F(TextIndexTest, removedEntriesLeaveNoTextBehind) {
     ASSERT_TRUE(index.setText("A", {"secret invoice"}));
     ASSERT_TRUE(index.remove({"A"}));
     EXPECT_TRUE(index.search("invoice").empty());
+    ASSERT_TRUE(index.compact());
     // Nor in the bytes of the file and its journal.
     for (const auto& path : {file, std::filesystem::path(file.string() + "-wal")}) {
         std::ifstream stream(path, std::ios::binary);
@@ -130,6 +132,18 @@ TEST_F(TextIndexTest, searchIgnoresCaseBeyondAsciiAndShortensLongLinesBeforeTheM
               "\u2026" + std::string(11, 'x') + " Über die Straße");
     // Under Turkish rules "I" lower-cases to a dotless "ı", so "çikiş" is another word.
     EXPECT_TRUE(index.search("çikiş", "tr").empty());
+}
+
+// Plain ASCII lines are ruled out without ICU; what they may hold still follows the locale,
+// and lines beyond ASCII always take the locale's way.
+TEST(TextMatchTest, asciiLinesAreSkippedOnlyWhenNoLocaleCouldFindTheQueryThere) {
+    const std::string body = "File Edit View\nYour PIN is 4711\nHeat to 5 \u212A";
+    EXPECT_EQ(engine::TextMatch("pin", "en").firstLine(body), "Your PIN is 4711");
+    EXPECT_EQ(engine::TextMatch("pin", "tr").firstLine(body), std::nullopt);
+    // The Kelvin sign lower-cases to a plain "k".
+    EXPECT_EQ(engine::TextMatch("5 k", "en").firstLine(body), "Heat to 5 \u212A");
+    EXPECT_EQ(engine::TextMatch("EDIT v", "en").firstLine(body), "File Edit View");
+    EXPECT_EQ(engine::TextMatch("edit x", "en").firstLine(body), std::nullopt);
 }
 
 TEST_F(TextIndexTest, aDamagedFileIsSetAsideAndMadeAnew) {

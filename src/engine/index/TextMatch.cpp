@@ -2,6 +2,7 @@
 
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <string_view>
 
 namespace engine {
@@ -13,12 +14,31 @@ icu::UnicodeString utf16(std::string_view text) {
         icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
 }
 
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool holdsAsciiFolded(std::string_view line, std::string_view folded) {
+    return std::search(line.begin(), line.end(), folded.begin(), folded.end(),
+                       [](char a, char b) { return asciiLower(a) == b; }) != line.end();
+}
+
 } // namespace
 
 TextMatch::TextMatch(const std::string& query, const std::string& locale)
     : locale_(locale.empty() ? icu::Locale::getDefault() : icu::Locale(locale.c_str())),
       folded_(utf16(query)) {
     folded_.toLower(locale_);
+    std::string folded;
+    folded_.toUTF8String(folded);
+    if (isAscii(folded)) {
+        asciiFolded_ = std::move(folded);
+    }
 }
 
 std::optional<std::string> TextMatch::firstLine(const std::string& text, int lead) const {
@@ -31,7 +51,12 @@ std::optional<std::string> TextMatch::firstLine(const std::string& text, int lea
         if (end == std::string::npos) {
             end = text.size();
         }
-        const icu::UnicodeString line = utf16(std::string_view(text).substr(start, end - start));
+        const std::string_view bytes = std::string_view(text).substr(start, end - start);
+        if (!asciiFolded_.empty() && isAscii(bytes) && !holdsAsciiFolded(bytes, asciiFolded_)) {
+            start = end + 1;
+            continue;
+        }
+        const icu::UnicodeString line = utf16(bytes);
         icu::UnicodeString lowered = line;
         lowered.toLower(locale_);
         // Lower-casing keeps the length for nearly every script; where it does not, the line

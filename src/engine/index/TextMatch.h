@@ -22,6 +22,9 @@ public:
 private:
     icu::Locale locale_;
     icu::UnicodeString folded_;
+    // The folded query when it is all ASCII: an ASCII line that does not hold it under ASCII
+    // lower-casing cannot hold it under any locale's, which saves converting most lines.
+    std::string asciiFolded_;
 };
 
 } // namespace engine
