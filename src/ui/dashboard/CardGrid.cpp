@@ -33,6 +33,15 @@ qreal rowHeight() {
     return ShotCard::cellHeight() + CardGrid::spacing;
 }
 
+// Room for a card's outline and shadow, and one device pixel more each way for its offset.
+QPixmap blankCard(QSizeF cell, qreal dpr) {
+    const QSizeF size = cell + QSizeF(2 * CardGrid::cardMargin, 2 * CardGrid::cardMargin);
+    QPixmap pixmap(qCeil(size.width() * dpr) + 1, qCeil(size.height() * dpr) + 1);
+    pixmap.setDevicePixelRatio(dpr);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
 } // namespace
 
 CardGrid::CardGrid(app::AppModel& model, QWidget* parent)
@@ -295,21 +304,68 @@ QString CardGrid::textLine(const std::string& id) const {
     return found == textLines_.end() ? QString() : found->second;
 }
 
+QString CardGrid::baseKey(int index, const QImage& image, qreal dpr, QPointF offset) const {
+    const engine::RenameRecord& record = records_[index];
+    const QSizeF size = cellRect(index).size();
+    QString key = QString::fromStdString(record.id) + QLatin1Char('|') +
+                  QString::fromStdString(record.folderPath);
+    for (const qint64 part :
+         {qint64(record.undone), qint64(record.source),
+          // only an undone card's meta line moves for a text line
+          qint64(record.undone && !textLine(record.id).isEmpty()),
+          qint64(record.date.time_since_epoch().count()),
+          image.isNull() ? qint64(0) : image.cacheKey(), qint64(std::lround(size.width() * 64)),
+          qint64(std::lround(size.height() * 64)), qint64(std::lround(dpr * 64)),
+          qint64(std::lround(offset.x() * 256)), qint64(std::lround(offset.y() * 256))}) {
+        key += QLatin1Char('|') + QString::number(part);
+    }
+    return key;
+}
+
+QPixmap CardGrid::baseImage(int index, const QImage& image, qreal dpr, QPointF offset) {
+    const QString key = baseKey(index, image, dpr, offset);
+    if (const QPixmap* cached = baseImages_.object(key)) {
+        return *cached;
+    }
+    QPixmap pixmap = blankCard(cellRect(index).size(), dpr);
+    QPainter card(&pixmap);
+    card.setRenderHint(QPainter::Antialiasing);
+    card.setRenderHint(QPainter::SmoothPixmapTransform);
+    const engine::RenameRecord& record = records_[index];
+    ShotCard::paintBase(card,
+                        QRectF(QPointF(cardMargin, cardMargin) + offset, cellRect(index).size()),
+                        record, image, 0, !textLine(record.id).isEmpty());
+    card.end();
+    const int cost = std::max(1, pixmap.width() * pixmap.height() * 4 / 1024);
+    // Two screens of cards with the rows drawn ahead: typing then redraws only their texts.
+    baseImages_.setMaxCost(static_cast<qsizetype>(10 * 1024 * dpr * dpr));
+    baseImages_.insert(key, new QPixmap(pixmap), cost);
+    return pixmap;
+}
+
 QPixmap* CardGrid::cardImage(int index, const QImage& image, qreal dpr, QPointF offset) {
     const QString key = cardKey(index, image, dpr, offset);
     if (QPixmap* cached = cardImages_.object(key)) {
         return cached;
     }
-    const QSizeF size = cellRect(index).size() + QSizeF(2 * cardMargin, 2 * cardMargin);
-    // One device pixel more each way for the offset.
-    auto* pixmap = new QPixmap(qCeil(size.width() * dpr) + 1, qCeil(size.height() * dpr) + 1);
-    pixmap->setDevicePixelRatio(dpr);
-    pixmap->fill(Qt::transparent);
+    const engine::RenameRecord& record = records_[index];
+    const QRectF cell(QPointF(cardMargin, cardMargin) + offset, cellRect(index).size());
+    QPixmap* pixmap = nullptr;
+    if (query_.isEmpty()) {
+        // Scrolling draws each card once: a second layer would only cost.
+        pixmap = new QPixmap(blankCard(cell.size(), dpr));
+    } else {
+        // Each keystroke changes what the texts mark, and nothing else.
+        pixmap = new QPixmap(baseImage(index, image, dpr, offset));
+    }
     QPainter card(pixmap);
     card.setRenderHint(QPainter::Antialiasing);
     card.setRenderHint(QPainter::SmoothPixmapTransform);
-    ShotCard::paint(card, QRectF(QPointF(cardMargin, cardMargin) + offset, cellRect(index).size()),
-                    records_[index], query_, 0, image, textLine(records_[index].id));
+    if (query_.isEmpty()) {
+        ShotCard::paint(card, cell, record, query_, 0, image, textLine(record.id));
+    } else {
+        ShotCard::paintTexts(card, cell, record, query_, textLine(record.id));
+    }
     card.end();
     const int cost = std::max(1, pixmap->width() * pixmap->height() * 4 / 1024);
     // Room for two screens of cards at any pixel ratio.

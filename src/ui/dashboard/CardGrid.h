@@ -128,6 +128,9 @@ private:
     Placement placement(int index, qreal dpr) const;
     const QString& recordKey(int index) const;
     QString cardKey(int index, const QImage& image, qreal dpr, QPointF offset) const;
+    QString baseKey(int index, const QImage& image, qreal dpr, QPointF offset) const;
+    // What of a card at rest the query does not change, from its own cache.
+    QPixmap baseImage(int index, const QImage& image, qreal dpr, QPointF offset);
     // The card at rest from the cache, drawn into it first when missing; null when too big.
     QPixmap* cardImage(int index, const QImage& image, qreal dpr, QPointF offset);
     void prepareSoon(int index);
@@ -157,6 +160,7 @@ private:
     std::string currentId_;
     // Cards at rest, drawn once per look: scrolling then only copies pixels.
     QCache<QString, QPixmap> cardImages_{16 * 1024};
+    QCache<QString, QPixmap> baseImages_{10 * 1024};
     // What of a card's cache key only setRecords changes, one per record, made on first use.
     mutable std::vector<QString> recordKeys_;
     std::vector<int> pending_;

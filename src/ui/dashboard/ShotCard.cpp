@@ -169,7 +169,21 @@ void ShotCard::paint(QPainter& painter, const QRectF& cell, const RenameRecord& 
         painter.rotate(tiltDegrees * hover);
         painter.translate(-box.center() + QPointF(0, -2 * hover));
     }
+    paintBase(painter, cell, record, image, hover, !textLine.isEmpty());
+    if (hover > 0) {
+        const auto buttons = RecordPresentation::hoverActions(record);
+        const auto rects = buttonRects(cell, buttons.size());
+        for (std::size_t i = 0; i < buttons.size(); ++i) {
+            paintRoundButton(painter, rects[i], buttons[i].icon);
+        }
+    }
+    paintTexts(painter, cell, record, query, textLine);
+    painter.restore();
+}
 
+void ShotCard::paintBase(QPainter& painter, const QRectF& cell, const RenameRecord& record,
+                         const QImage& image, qreal hover, bool withTextLine) {
+    const QRectF box = boxRect(cell);
     CrayonBox background;
     background.fill = Ink::mix(Qt::white, QColor(255, 248, 236), hover);
     background.line = Ink::ink();
@@ -185,44 +199,16 @@ void ShotCard::paint(QPainter& painter, const QRectF& cell, const RenameRecord& 
         Chip{QStringLiteral("Undone"), Ink::yellow(), std::nullopt}.paint(
             painter, thumb.topLeft() + QPointF(overlayPadding, overlayPadding));
     }
-    if (hover > 0) {
-        const auto buttons = RecordPresentation::hoverActions(record);
-        const auto rects = buttonRects(cell, buttons.size());
-        for (std::size_t i = 0; i < buttons.size(); ++i) {
-            paintRoundButton(painter, rects[i], buttons[i].icon);
-        }
-    }
 
+    // The meta line sits below the names and the second line, whose height only an undone
+    // record's note changes.
     const qreal left = box.left() + padding;
     const qreal width = box.width() - 2 * padding;
-    qreal y = thumb.bottom() + spacing;
-    const qreal nameHeight = 2 * lineHeight(nameFont());
-    const QString name = RecordPresentation::shownStem(record);
-    TextDrawing::paint(painter, QRectF(left, y, width, nameHeight), name, nameFont(), Ink::ink(),
-                       DashboardText::highlight(name, query), 2);
-    y += nameHeight + namesSpacing;
-    if (!textLine.isEmpty()) {
-        const QString shown = quotedTextLine(textLine);
-        TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(oldNameFont())), shown,
-                           oldNameFont(), Ink::ink3(), DashboardText::highlight(shown, query), 1);
-        y += std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
-    } else if (record.undone) {
-        TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(noteFont())),
-                           RecordPresentation::secondLine(record), noteFont(), Ink::ink4(),
-                           std::nullopt, 1);
-        y += lineHeight(noteFont());
-    } else {
-        const QString old = RecordPresentation::secondLine(record);
-        const qreal drawn =
-            TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(oldNameFont())), old,
-                               oldNameFont(), Ink::ink4(), DashboardText::highlight(old, query), 1);
-        const QFontMetricsF oldMetrics(oldNameFont());
-        painter.setPen(QPen(RecordPresentation::strikeColor(), oldMetrics.lineWidth()));
-        painter.drawLine(RecordPresentation::strikeLine(oldMetrics, QPointF(left, y), drawn));
-        y += std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
-    }
-    y += spacing;
-
+    const qreal second = record.undone && !withTextLine
+                             ? lineHeight(noteFont())
+                             : std::max(lineHeight(oldNameFont()), lineHeight(noteFont()));
+    const qreal y =
+        thumb.bottom() + spacing + 2 * lineHeight(nameFont()) + namesSpacing + second + spacing;
     const QFont meta = metaFont();
     const QString icon = RecordPresentation::sourceIcon(record.source);
     Icons::paint(painter, sourceMarkRect(cell), icon, Ink::orange());
@@ -238,7 +224,36 @@ void ShotCard::paint(QPainter& painter, const QRectF& cell, const RenameRecord& 
                            std::max<qreal>(0, left + width - folderLeft));
     painter.drawText(
         QPointF(left + width - metrics.horizontalAdvance(folder), y + metrics.ascent()), folder);
-    painter.restore();
+}
+
+void ShotCard::paintTexts(QPainter& painter, const QRectF& cell, const RenameRecord& record,
+                          const QString& query, const QString& textLine) {
+    const QRectF box = boxRect(cell);
+    const qreal left = box.left() + padding;
+    const qreal width = box.width() - 2 * padding;
+    qreal y = thumbnailRect(cell).bottom() + spacing;
+    const qreal nameHeight = 2 * lineHeight(nameFont());
+    const QString name = RecordPresentation::shownStem(record);
+    TextDrawing::paint(painter, QRectF(left, y, width, nameHeight), name, nameFont(), Ink::ink(),
+                       DashboardText::highlight(name, query), 2);
+    y += nameHeight + namesSpacing;
+    if (!textLine.isEmpty()) {
+        const QString shown = quotedTextLine(textLine);
+        TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(oldNameFont())), shown,
+                           oldNameFont(), Ink::ink3(), DashboardText::highlight(shown, query), 1);
+    } else if (record.undone) {
+        TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(noteFont())),
+                           RecordPresentation::secondLine(record), noteFont(), Ink::ink4(),
+                           std::nullopt, 1);
+    } else {
+        const QString old = RecordPresentation::secondLine(record);
+        const qreal drawn =
+            TextDrawing::paint(painter, QRectF(left, y, width, lineHeight(oldNameFont())), old,
+                               oldNameFont(), Ink::ink4(), DashboardText::highlight(old, query), 1);
+        const QFontMetricsF oldMetrics(oldNameFont());
+        painter.setPen(QPen(RecordPresentation::strikeColor(), oldMetrics.lineWidth()));
+        painter.drawLine(RecordPresentation::strikeLine(oldMetrics, QPointF(left, y), drawn));
+    }
 }
 
 } // namespace ui

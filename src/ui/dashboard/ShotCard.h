@@ -41,6 +41,14 @@ public:
     static void paint(QPainter& painter, const QRectF& cell, const engine::RenameRecord& record,
                       const QString& query, qreal hover, const QImage& image,
                       const QString& textLine = {});
+    // The card in two layers: what does not depend on the query (box, image, chip, meta line),
+    // and the names or the matched text line, marked where they hold the query.
+    // `withTextLine`: the texts show a line of the image's text in place of the old name.
+    static void paintBase(QPainter& painter, const QRectF& cell, const engine::RenameRecord& record,
+                          const QImage& image, qreal hover, bool withTextLine);
+    static void paintTexts(QPainter& painter, const QRectF& cell,
+                           const engine::RenameRecord& record, const QString& query,
+                           const QString& textLine = {});
     static QString quotedTextLine(const QString& textLine);
 
     static constexpr qreal thumbnailHeight = 132;
