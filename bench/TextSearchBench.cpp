@@ -31,6 +31,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <deque>
 #include <filesystem>
 #include <malloc.h>
 #include <random>
@@ -234,6 +235,42 @@ void keystrokes(int count) {
     }
 }
 
+// At the history's limit every rename drops the oldest record from the index: what that costs
+// the main thread, and what merging the index once afterwards costs.
+void pruning(int count) {
+    QTemporaryDir dir;
+    engine::TextIndex index(fs::path(dir.path().toStdString()) / engine::TextIndex::fileName);
+    index.open();
+    std::deque<std::string> ids;
+    auto add = [&](int i) {
+        const std::string id = "record-" + std::to_string(i);
+        index.put({id, "/shots/Shot " + std::to_string(i) + ".png", "Shot.png", i});
+        index.setText(id, screenText(static_cast<unsigned>(i)));
+        ids.push_back(id);
+    };
+    for (int i = 0; i < count; ++i) {
+        add(i);
+    }
+    index.compact();
+    std::vector<double> removals;
+    std::vector<double> compactions;
+    for (int i = count; i < count + 20; ++i) {
+        add(i);
+        auto start = Clock::now();
+        index.remove({ids.front()});
+        removals.push_back(millisSince(start));
+        ids.pop_front();
+        start = Clock::now();
+        index.compact();
+        compactions.push_back(millisSince(start));
+    }
+    const Summary removal = Summary::of(removals);
+    const Summary compaction = Summary::of(compactions);
+    std::printf("renaming at the limit of %d records: dropping the oldest takes median %.1f ms, "
+                "worst %.1f ms; merging the index after it median %.1f ms, worst %.1f ms\n",
+                count, removal.median, removal.high, compaction.median, compaction.high);
+}
+
 // Naming one file as the naming thread does (reading capped for the heuristic, no model).
 double nameOnce(const engine::Namer& namer, const fs::path& file) {
     const auto start = Clock::now();
@@ -330,6 +367,7 @@ int main(int argc, char** argv) {
     if (count > 0) {
         std::printf("dashboard search, %d records, 1040 x 700:\n", count);
         keystrokes(count);
+        pruning(count);
     }
     if (toRead > 0) {
         backgroundReading(toRead);
