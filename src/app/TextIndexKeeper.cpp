@@ -58,8 +58,11 @@ TextIndexKeeper::TextIndexKeeper(std::filesystem::path file, Reader reader, Say 
     case engine::TextIndex::Opened::missing:
         failed();
         return;
-    case engine::TextIndex::Opened::fresh:
     case engine::TextIndex::Opened::existing:
+        // A removal the last run was stopped before merging leaves the file now.
+        compaction_.start();
+        break;
+    case engine::TextIndex::Opened::fresh:
         break;
     }
     for (auto& entry : index_.entries()) {

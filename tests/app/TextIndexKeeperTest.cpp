@@ -193,6 +193,28 @@ TEST_F(TextIndexKeeperTest, removedTextLeavesTheFileAfterAPauseAndAtOnceOnClearH
     EXPECT_FALSE(inFile("router password"));
 }
 
+TEST_F(TextIndexKeeperTest, aRemovalARunDidNotMergeIsMergedAfterTheNextStart) {
+    const fs::path file = root / "text.sqlite";
+    {
+        // As a run killed between removing a record and merging the index leaves it.
+        engine::TextIndex index(file);
+        ASSERT_EQ(index.open(), engine::TextIndex::Opened::fresh);
+        ASSERT_TRUE(index.put({"A", "/shots/A.png", "A.png", 1}));
+        ASSERT_TRUE(index.setText("A", {"secret invoice 4711"}));
+        ASSERT_TRUE(index.remove({"A"}));
+    }
+    TextIndexKeeper keeper(
+        file, [](const fs::path&) { return std::vector<std::string>{}; }, [](const QString&) {});
+    QSignalSpy compacted(&keeper, &TextIndexKeeper::compacted);
+    keeper.setCompactDelay(10);
+    ASSERT_TRUE(compacted.wait(5000));
+    for (const auto& path : {file, fs::path(file.string() + "-wal")}) {
+        std::ifstream stream(path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(stream)), {});
+        EXPECT_EQ(bytes.find("nvo"), std::string::npos) << path;
+    }
+}
+
 TEST_F(TextIndexKeeperTest, aDamagedIndexIsRebuiltWithOneMessage) {
     auto record = recordOf(screenshots, "Invoice", 1);
     saveHistory({record});
