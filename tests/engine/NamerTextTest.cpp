@@ -285,6 +285,11 @@ TEST(NamerHeuristicRanking, headingsInLargerTypeComeFirstAndTheLargestWins) {
                 Optional(std::string("Product Review")));
     EXPECT_THAT(Namer::heuristicName(lines, sized(lines, {0.05, 0.03, 0.02}, {95, 95, 95}), 1.6),
                 Optional(std::string("Meeting Notes")));
+    // A heading over one longer line: the body is the size most words are in.
+    const std::vector<std::string> two = {"Dentist appointment",
+                                          "Tuesday 10:30 with Dr. Weber at the practice"};
+    EXPECT_THAT(Namer::heuristicName(two, sized(two, {0.04, 0.02}, {95, 95}), 1.6),
+                Optional(std::string("Dentist appointment")));
 }
 
 TEST(NamerHeuristicRanking, chromeAndWeaklyReadLinesAreNoNames) {

@@ -241,10 +241,12 @@ bool LineRanking::isSpreadOut(const TextLine& details, double aspect) {
 }
 
 double LineRanking::bodySize(const std::vector<TextLine>& lines) {
+    // The size most words are set in: a heading and its one paragraph are two lines, and the
+    // paragraph is the body.
     std::vector<double> sizes;
     for (const TextLine& line : lines) {
         if (line.textSize > 0) {
-            sizes.push_back(line.textSize);
+            sizes.insert(sizes.end(), std::max<std::size_t>(1, line.words.size()), line.textSize);
         }
     }
     if (sizes.empty()) {

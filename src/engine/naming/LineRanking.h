@@ -39,7 +39,7 @@ public:
     // Words spread out like menu entries or tabs, not set like a sentence.
     static bool isSpreadOut(const TextLine& details, double aspect);
 
-    // The median text size of the lines that have one; 0 when none has.
+    // The median text size of the words of the lines that have one; 0 when none has.
     static double bodySize(const std::vector<TextLine>& lines);
 
     static constexpr double headingRatio = 1.3;
