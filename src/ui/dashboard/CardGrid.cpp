@@ -287,9 +287,9 @@ CardGrid::Placement CardGrid::placement(int index, qreal dpr) const {
     return {snapped, origin - snapped};
 }
 
-QString CardGrid::cardKey(int index, const QImage& image, qreal dpr, QPointF offset) const {
+QString CardGrid::drawingKey(int index, const QImage& image, qreal dpr, QPointF offset) const {
     const QSizeF size = cellRect(index).size();
-    QString key = recordKey(index);
+    QString key;
     for (const qint64 part :
          {image.isNull() ? qint64(0) : image.cacheKey(), qint64(std::lround(size.width() * 64)),
           qint64(std::lround(size.height() * 64)), qint64(std::lround(dpr * 64)),
@@ -299,6 +299,10 @@ QString CardGrid::cardKey(int index, const QImage& image, qreal dpr, QPointF off
     return key;
 }
 
+QString CardGrid::cardKey(int index, const QImage& image, qreal dpr, QPointF offset) const {
+    return recordKey(index) + drawingKey(index, image, dpr, offset);
+}
+
 QString CardGrid::textLine(const std::string& id) const {
     const auto found = textLines_.find(id);
     return found == textLines_.end() ? QString() : found->second;
@@ -306,20 +310,14 @@ QString CardGrid::textLine(const std::string& id) const {
 
 QString CardGrid::baseKey(int index, const QImage& image, qreal dpr, QPointF offset) const {
     const engine::RenameRecord& record = records_[index];
-    const QSizeF size = cellRect(index).size();
-    QString key = QString::fromStdString(record.id) + QLatin1Char('|') +
-                  QString::fromStdString(record.folderPath);
-    for (const qint64 part :
-         {qint64(record.undone), qint64(record.source),
-          // only an undone card's meta line moves for a text line
-          qint64(record.undone && !textLine(record.id).isEmpty()),
-          qint64(record.date.time_since_epoch().count()),
-          image.isNull() ? qint64(0) : image.cacheKey(), qint64(std::lround(size.width() * 64)),
-          qint64(std::lround(size.height() * 64)), qint64(std::lround(dpr * 64)),
-          qint64(std::lround(offset.x() * 256)), qint64(std::lround(offset.y() * 256))}) {
-        key += QLatin1Char('|') + QString::number(part);
-    }
-    return key;
+    // Only an undone card's meta line moves for a text line.
+    return QStringLiteral("%1|%2|%3|%4|%5|%6")
+               .arg(QString::fromStdString(record.id), QString::fromStdString(record.folderPath))
+               .arg(record.undone)
+               .arg(static_cast<int>(record.source))
+               .arg(record.undone && !textLine(record.id).isEmpty())
+               .arg(record.date.time_since_epoch().count()) +
+           drawingKey(index, image, dpr, offset);
 }
 
 QPixmap CardGrid::baseImage(int index, const QImage& image, qreal dpr, QPointF offset) {

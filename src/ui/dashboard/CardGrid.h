@@ -127,6 +127,8 @@ private:
     };
     Placement placement(int index, qreal dpr) const;
     const QString& recordKey(int index) const;
+    // The image, size, pixel ratio and offset a card is drawn with.
+    QString drawingKey(int index, const QImage& image, qreal dpr, QPointF offset) const;
     QString cardKey(int index, const QImage& image, qreal dpr, QPointF offset) const;
     QString baseKey(int index, const QImage& image, qreal dpr, QPointF offset) const;
     // What of a card at rest the query does not change, from its own cache.
