@@ -348,21 +348,19 @@ QPixmap* CardGrid::cardImage(int index, const QImage& image, qreal dpr, QPointF 
     }
     const engine::RenameRecord& record = records_[index];
     const QRectF cell(QPointF(cardMargin, cardMargin) + offset, cellRect(index).size());
-    QPixmap* pixmap = nullptr;
-    if (query_.isEmpty()) {
-        // Scrolling draws each card once: a second layer would only cost.
-        pixmap = new QPixmap(blankCard(cell.size(), dpr));
-    } else {
-        // Each keystroke changes what the texts mark, and nothing else.
-        pixmap = new QPixmap(baseImage(index, image, dpr, offset));
-    }
+    // A keystroke changes what the texts mark and nothing else, so cards at rest or found by a
+    // search are drawn over a cached layer. Scrolling through a list draws each card once: a
+    // second layer would only cost.
+    const bool layered = !query_.isEmpty() || !scrollPause_.isActive();
+    auto* pixmap =
+        new QPixmap(layered ? baseImage(index, image, dpr, offset) : blankCard(cell.size(), dpr));
     QPainter card(pixmap);
     card.setRenderHint(QPainter::Antialiasing);
     card.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (query_.isEmpty()) {
-        ShotCard::paint(card, cell, record, query_, 0, image, textLine(record.id));
-    } else {
+    if (layered) {
         ShotCard::paintTexts(card, cell, record, query_, textLine(record.id));
+    } else {
+        ShotCard::paint(card, cell, record, query_, 0, image, textLine(record.id));
     }
     card.end();
     const int cost = std::max(1, pixmap->width() * pixmap->height() * 4 / 1024);
