@@ -51,6 +51,8 @@ public:
     // who asked for it still wants it. One call for each request that has not been answered.
     void withdraw(const QString& path, int pixelSize);
     bool isDecoding(const QString& path, int pixelSize) const;
+    // Nothing asked for is still to be answered.
+    bool isIdle() const { return decoding_.isEmpty(); }
     int count() const { return images_.count(); }
     int capacity() const { return capacity_; }
 

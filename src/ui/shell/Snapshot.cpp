@@ -6,6 +6,7 @@
 #include "TextIndexKeeper.h"
 #include "art/DMGBackground.h"
 #include "dashboard/DashboardView.h"
+#include "panel/ThumbnailCache.h"
 #include "shell/PanelContent.h"
 #include "tray/MenuBarIcon.h"
 
@@ -55,10 +56,19 @@ void lookForModelServers(app::AppModel& model) {
     }
 }
 
+// Lets the widget lay out and draw, then waits for the thumbnails it asked for: a slow
+// machine would otherwise show some cards still without their image.
 void settle() {
     QEventLoop loop;
     QTimer::singleShot(Snapshot::settleMs, &loop, &QEventLoop::quit);
     loop.exec();
+    QElapsedTimer waited;
+    waited.start();
+    ThumbnailCache& thumbnails = ThumbnailCache::shared();
+    while (!thumbnails.isIdle() && waited.elapsed() < Snapshot::textWaitMs) {
+        thumbnails.waitForDecodes();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
 }
 
 // Written whole or not at all. The reason on failure.
