@@ -59,8 +59,10 @@ TextIndexKeeper::TextIndexKeeper(std::filesystem::path file, Reader reader, Say 
         failed();
         return;
     case engine::TextIndex::Opened::existing:
-        // A removal the last run was stopped before merging leaves the file now.
-        compaction_.start();
+        // A removal the last run was stopped before merging leaves the file soon.
+        if (index_.needsCompaction()) {
+            compaction_.start();
+        }
         break;
     case engine::TextIndex::Opened::fresh:
         break;

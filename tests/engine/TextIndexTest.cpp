@@ -70,7 +70,9 @@ TEST_F(TextIndexTest, removedEntriesLeaveNoTextBehind) {
     ASSERT_TRUE(index.setText("A", {"secret invoice"}));
     ASSERT_TRUE(index.remove({"A"}));
     EXPECT_TRUE(index.search("invoice").empty());
+    EXPECT_TRUE(index.needsCompaction());
     ASSERT_TRUE(index.compact());
+    EXPECT_FALSE(index.needsCompaction());
     // Nor in the bytes of the file and its journal.
     for (const auto& path : {file, std::filesystem::path(file.string() + "-wal")}) {
         std::ifstream stream(path, std::ios::binary);

@@ -26,6 +26,7 @@ CREATE TABLE IF NOT EXISTS record(
     body TEXT);
 CREATE VIRTUAL TABLE IF NOT EXISTS record_text
     USING fts5(body, content='record', content_rowid='n', tokenize='trigram');
+CREATE TABLE IF NOT EXISTS unmerged(one INTEGER PRIMARY KEY CHECK (one = 1));
 CREATE TRIGGER IF NOT EXISTS record_added AFTER INSERT ON record BEGIN
     INSERT INTO record_text(rowid, body) VALUES (new.n, new.body);
 END;
@@ -249,14 +250,21 @@ bool TextIndex::remove(const std::vector<std::string>& ids) {
     for (const auto& id : ids) {
         ok = ok && statement.bind(1, id).run();
     }
+    // Kept with the removal, so a run stopped before compact() leaves the next one told.
+    ok = ok && exec("INSERT OR IGNORE INTO unmerged VALUES (1)");
     return exec(ok ? "COMMIT" : "ROLLBACK") && ok;
+}
+
+bool TextIndex::needsCompaction() const {
+    Statement statement(db_, "SELECT 1 FROM unmerged");
+    return statement.step() == SQLITE_ROW;
 }
 
 bool TextIndex::compact() {
     // The full-text index only marks deleted text until its segments are merged, and the
     // journal keeps old pages until a checkpoint.
     return exec("INSERT INTO record_text(record_text) VALUES ('optimize')") &&
-           exec("PRAGMA wal_checkpoint(TRUNCATE)");
+           exec("DELETE FROM unmerged") && exec("PRAGMA wal_checkpoint(TRUNCATE)");
 }
 
 std::vector<TextIndex::Entry> TextIndex::entries() const {

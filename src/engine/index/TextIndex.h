@@ -61,6 +61,8 @@ public:
     // pages until compact(), which merges the whole index (about 0.1 s at 500 entries).
     bool remove(const std::vector<std::string>& ids);
     bool compact();
+    // Something was removed since the last compact().
+    bool needsCompaction() const;
 
     std::vector<Entry> entries() const;
     // Entries whose image has not been read yet.
