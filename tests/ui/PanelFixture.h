@@ -23,6 +23,27 @@ inline void touch(const fs::path& path) {
     std::ofstream(path) << "x";
 }
 
+// `count` renames in `folder`, newest first, whose files exist, saved as the history in
+// `data`; `undone` marks them all undone.
+inline std::vector<engine::RenameRecord>
+writeNamedHistory(const fs::path& folder, const fs::path& data, int count, bool undone = false) {
+    std::vector<engine::RenameRecord> records;
+    for (int i = count; i >= 1; --i) {
+        engine::RenameRecord record;
+        record.id = engine::RenameRecord::makeId();
+        record.folderPath = folder.string();
+        record.originalName = "IMG_" + std::to_string(1000 + i) + ".png";
+        record.currentName = "Named " + std::to_string(i) + ".png";
+        record.suggestedName = "Named " + std::to_string(i);
+        record.date = std::chrono::system_clock::now();
+        record.undone = undone;
+        touch(folder / (undone ? record.originalName : record.currentName));
+        records.push_back(record);
+    }
+    engine::HistoryStore("Quillmark", data).save(records);
+    return records;
+}
+
 // A real model on temporary folders: settings, history, autostart and the screenshot folder.
 class PanelFixture : public ::testing::Test {
 protected:
@@ -62,21 +83,7 @@ protected:
 
     // `count` renames, newest first, whose files exist; `undone` marks them all undone.
     std::vector<engine::RenameRecord> writeHistory(int count, bool undone = false) {
-        std::vector<engine::RenameRecord> records;
-        for (int i = count; i >= 1; --i) {
-            engine::RenameRecord record;
-            record.id = engine::RenameRecord::makeId();
-            record.folderPath = screenshots.string();
-            record.originalName = "IMG_" + std::to_string(1000 + i) + ".png";
-            record.currentName = "Named " + std::to_string(i) + ".png";
-            record.suggestedName = "Named " + std::to_string(i);
-            record.date = std::chrono::system_clock::now();
-            record.undone = undone;
-            touch(screenshots / (undone ? record.originalName : record.currentName));
-            records.push_back(record);
-        }
-        engine::HistoryStore("Quillmark", root / "data").save(records);
-        return records;
+        return writeNamedHistory(screenshots, root / "data", count, undone);
     }
 
     std::vector<engine::RenameRecord> storedHistory() {

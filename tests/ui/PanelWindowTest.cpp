@@ -2,6 +2,7 @@
 // platform with a model in a scratch home.
 #include "tray/PanelWindow.h"
 #include "AppModel.h"
+#include "PanelFixture.h"
 #include "dashboard/DashboardView.h"
 #include "dashboard/Sidebar.h"
 #include "engine/ScratchFolder.h"
@@ -73,20 +74,8 @@ protected:
 
     // Renames whose files exist, so the panel lists them; read by the next model made.
     void writeHistory(int count) {
-        const auto folder = scratch.folder("Screenshots");
-        std::vector<engine::RenameRecord> records;
-        for (int i = count; i >= 1; --i) {
-            engine::RenameRecord record;
-            record.id = engine::RenameRecord::makeId();
-            record.folderPath = folder.string();
-            record.originalName = "IMG_" + std::to_string(1000 + i) + ".png";
-            record.currentName = "Named " + std::to_string(i) + ".png";
-            record.suggestedName = "Named " + std::to_string(i);
-            record.date = std::chrono::system_clock::now();
-            std::ofstream(folder / record.currentName) << "x";
-            records.push_back(record);
-        }
-        engine::HistoryStore("Quillmark", scratch.path() / "data").save(records);
+        panel_test::writeNamedHistory(scratch.folder("Screenshots"), scratch.path() / "data",
+                                      count);
     }
 
     // Another window takes the activation, as a click elsewhere does.
